@@ -1,5 +1,8 @@
 #include "support/TempDir.h"
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -24,6 +27,24 @@ TempDir::~TempDir() {
     }
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(path_, ec);
+}
+
+DiskFull::DiskFull(std::size_t bytes) {
+    // The file-size limit stands in for a full disk: writes past it fail with EFBIG, and
+    // the signal the kernel would send is ignored so the writer sees the error.
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit r{};
+    ::getrlimit(RLIMIT_FSIZE, &r);
+    previous_ = r.rlim_cur;
+    r.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &r);
+}
+
+DiskFull::~DiskFull() {
+    rlimit r{};
+    ::getrlimit(RLIMIT_FSIZE, &r);
+    r.rlim_cur = previous_;
+    ::setrlimit(RLIMIT_FSIZE, &r);
 }
 
 std::string readFile(const std::string& path) {

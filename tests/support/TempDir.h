@@ -21,6 +21,19 @@ private:
     std::filesystem::path path_;
 };
 
+// Makes every file write of this process fail past `bytes` (as a full disk does) for
+// the object's lifetime. Works for root too, unlike a read-only folder.
+class DiskFull {
+public:
+    explicit DiskFull(std::size_t bytes);
+    ~DiskFull();
+    DiskFull(const DiskFull&) = delete;
+    DiskFull& operator=(const DiskFull&) = delete;
+
+private:
+    unsigned long previous_;
+};
+
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& contents);
 
