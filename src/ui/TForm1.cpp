@@ -1,0 +1,338 @@
+#include "ui/TForm1.h"
+
+#include "ui/UiColours.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+// The message panel of the status bar: the controller's text on its colours.
+class StatusPanel : public QWidget {
+public:
+    explicit StatusPanel(QWidget* parent) : QWidget(parent) { setMinimumWidth(100); }
+    void setStatus(const StatusModel& s) {
+        status_ = s;
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.fillRect(rect(), ToQColor(status_.backgroundColour));
+        p.setPen(ToQColor(status_.textColour));
+        p.drawText(rect().adjusted(4, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                   QString::fromStdString(status_.text));
+    }
+
+private:
+    StatusModel status_;
+};
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole + 1;
+
+std::vector<QIcon> LoadIcons(std::initializer_list<const char*> names) {
+    std::vector<QIcon> icons;
+    for (const char* n : names) icons.emplace_back(QString(":/icons/%1.svg").arg(n));
+    return icons;
+}
+
+QVariant ToVariant(const ItemPath& path) {
+    QList<int> list(path.begin(), path.end());
+    return QVariant::fromValue(list);
+}
+
+}  // namespace
+
+std::vector<QIcon> TForm1::TreeImages() {
+    return LoadIcons({"tree_rig", "tree_folder01", "tree_note01", "tree_note02", "tree_bank0", "tree_bank1",
+                      "tree_bank2", "tree_bank3", "tree_bank4", "tree_bank5", "tree_warn_w", "tree_warn_e"});
+}
+
+std::vector<QIcon> TForm1::ToolbarImages() {
+    return LoadIcons({"bar_file_new", "bar_file_open", "bar_file_save", "bar_com1", "bar_com2", "bar_com3",
+                      "bar_com4", "bar_clone_read", "bar_clone_write", "bar_clone_info", "bar_pcg_pen",
+                      "bar_pcg_fill", "bar_pcg_slider"});
+}
+
+TForm1::TForm1(MainEvents& events, QWidget* parent)
+    : QMainWindow(parent), events_(events), treeImages_(TreeImages()), toolbarImages_(ToolbarImages()) {
+    setMinimumSize(400, 200);
+
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setHandleWidth(3);
+    splitter_->setChildrenCollapsible(false);
+    splitter_->setOpaqueResize(true);  // the panels follow while dragging
+
+    leftPanel_ = new QFrame(splitter_);
+    leftPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    leftPanel_->setLineWidth(2);
+    leftPanel_->setMinimumWidth(8);
+    auto* leftLayout = new QVBoxLayout(leftPanel_);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    tree_ = new QTreeWidget(leftPanel_);
+    tree_->setHeaderHidden(true);
+    tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tree_->setIconSize(QSize(16, 16));
+    leftLayout->addWidget(tree_);
+
+    rightPanel_ = new QFrame(splitter_);
+    rightPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    rightPanel_->setLineWidth(2);
+    auto* rightLayout = new QVBoxLayout(rightPanel_);
+    sheetCaption_ = new QLabel(rightPanel_);
+    sheetCaption_->setAlignment(Qt::AlignCenter);
+    QFont big = sheetCaption_->font();
+    big.setPointSizeF(big.pointSizeF() * 1.4);
+    big.setBold(true);
+    sheetCaption_->setFont(big);
+    sheetKey_ = new QLabel(rightPanel_);
+    sheetKey_->setAlignment(Qt::AlignCenter);
+    sheetKey_->setEnabled(false);
+    rightLayout->addStretch();
+    rightLayout->addWidget(sheetCaption_);
+    rightLayout->addWidget(sheetKey_);
+    rightLayout->addStretch();
+
+    splitter_->addWidget(leftPanel_);
+    splitter_->addWidget(rightPanel_);
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    setCentralWidget(splitter_);
+
+    status_ = new StatusPanel(statusBar());
+    statusBar()->addWidget(status_, 1);
+    auto* corner = new QWidget(statusBar());
+    corner->setFixedWidth(statusBar()->sizeHint().height());
+    statusBar()->addPermanentWidget(corner);
+    statusBar()->setSizeGripEnabled(false);
+
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (!filling_ && item) events_.OnTreeSelect(pathOf(item));
+    });
+    connect(tree_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+        if (!filling_) events_.OnTreeExpand(pathOf(item), true);
+    });
+    connect(tree_, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
+        if (!filling_) events_.OnTreeExpand(pathOf(item), false);
+    });
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::setTitle(const std::string& title) {
+    setWindowTitle(QString::fromStdString(title));
+    QApplication::setApplicationDisplayName(QString());
+}
+
+void TForm1::addMenuItems(QMenu* menu, const std::vector<MenuItemModel>& items, ItemPath& path) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const MenuItemModel& m = items[i];
+        path.push_back(static_cast<int>(i));
+        if (m.caption == "-") {
+            menu->addSeparator()->setVisible(!m.hidden);
+        } else if (!m.children.empty()) {
+            QMenu* sub = menu->addMenu(QString::fromStdString(m.caption));
+            sub->menuAction()->setVisible(!m.hidden);
+            sub->menuAction()->setEnabled(!m.disabled);
+            if (m.imageIndex >= 0 && m.imageIndex < static_cast<int>(toolbarImages_.size()))
+                sub->setIcon(toolbarImages_[static_cast<std::size_t>(m.imageIndex)]);
+            addMenuItems(sub, m.children, path);
+        } else {
+            QAction* a = menu->addAction(QString::fromStdString(m.caption));
+            a->setData(ToVariant(path));
+            a->setShortcut(QKeySequence(QString::fromStdString(m.shortcut)));
+            a->setVisible(!m.hidden);
+            a->setEnabled(!m.disabled);
+            a->setCheckable(m.checked);
+            a->setChecked(m.checked);
+            if (m.imageIndex >= 0 && m.imageIndex < static_cast<int>(toolbarImages_.size()))
+                a->setIcon(toolbarImages_[static_cast<std::size_t>(m.imageIndex)]);
+            const ItemPath itemPath = path;
+            connect(a, &QAction::triggered, this, [this, itemPath] { events_.OnMenuClick(itemPath); });
+        }
+        path.pop_back();
+    }
+}
+
+void TForm1::showMenu(const std::vector<MenuItemModel>& items) {
+    menuBar()->clear();
+    ItemPath path;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const MenuItemModel& top = items[i];
+        path = {static_cast<int>(i)};
+        if (top.children.empty()) {
+            QAction* a = menuBar()->addAction(QString::fromStdString(top.caption));
+            a->setVisible(!top.hidden);
+            a->setEnabled(!top.disabled);
+            const ItemPath itemPath = path;
+            connect(a, &QAction::triggered, this, [this, itemPath] { events_.OnMenuClick(itemPath); });
+            continue;
+        }
+        QMenu* menu = menuBar()->addMenu(QString::fromStdString(top.caption));
+        menu->menuAction()->setVisible(!top.hidden);
+        menu->menuAction()->setEnabled(!top.disabled);
+        addMenuItems(menu, top.children, path);
+    }
+}
+
+void TForm1::showToolbar(const std::vector<ToolButtonModel>& buttons, bool visible) {
+    for (QToolBar* t : toolbars_) {
+        removeToolBar(t);
+        delete t;
+    }
+    toolbars_.clear();
+    auto newRow = [this] {
+        if (!toolbars_.empty()) addToolBarBreak(Qt::TopToolBarArea);
+        auto* t = new QToolBar(this);
+        t->setIconSize(QSize(16, 16));
+        t->setMovable(true);
+        t->setFloatable(true);
+        t->layout()->setContentsMargins(4, 0, 0, 0);  // indent 4
+        addToolBar(Qt::TopToolBarArea, t);
+        toolbars_.push_back(t);
+        return t;
+    };
+    QToolBar* row = newRow();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const ToolButtonModel& b = buttons[i];
+        switch (b.kind) {
+            case ToolButtonModel::Kind::Separator: {
+                auto* gap = new QWidget(row);
+                gap->setFixedWidth(8);
+                row->addWidget(gap);
+                break;
+            }
+            case ToolButtonModel::Kind::WrapSeparator: row = newRow(); break;
+            case ToolButtonModel::Kind::Button: {
+                QAction* a = row->addAction(QString::fromStdString(b.tooltip));
+                a->setToolTip(QString::fromStdString(b.tooltip));
+                if (b.imageIndex >= 0 && b.imageIndex < static_cast<int>(toolbarImages_.size()))
+                    a->setIcon(toolbarImages_[static_cast<std::size_t>(b.imageIndex)]);
+                a->setCheckable(b.toggle);
+                a->setChecked(b.toggle && b.pressed);
+                a->setEnabled(!b.disabled);
+                const int index = static_cast<int>(i);
+                connect(a, &QAction::triggered, this, [this, index] { events_.OnToolClick(index); });
+                break;
+            }
+        }
+    }
+    for (QToolBar* t : toolbars_) t->setVisible(visible);
+}
+
+QIcon TForm1::treeIcon(std::int32_t index, bool error, bool warning) const {
+    if (index < 0 || index >= static_cast<int>(treeImages_.size())) return {};
+    const QIcon& base = treeImages_[static_cast<std::size_t>(index)];
+    if (!error && !warning) return base;
+    // Overlay marks: image 11 (error) or 10 (warning) drawn over the node's image.
+    QPixmap pm = base.pixmap(16, 16);
+    QPainter p(&pm);
+    p.drawPixmap(0, 0, treeImages_[error ? 11 : 10].pixmap(16, 16));
+    p.end();
+    return QIcon(pm);
+}
+
+void TForm1::applyTreeNode(QTreeWidgetItem* item, const TreeNodeModel& node) {
+    item->setText(0, QString::fromStdString(node.text));
+    item->setIcon(0, treeIcon(node.imageIndex, node.error, node.warning));
+}
+
+QTreeWidgetItem* TForm1::addTreeNode(QTreeWidgetItem* parent, const TreeNodeModel& node) {
+    auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree_);
+    applyTreeNode(item, node);
+    for (const TreeNodeModel& child : node.children) addTreeNode(item, child);
+    item->setExpanded(node.expanded);
+    return item;
+}
+
+void TForm1::showTree(const TreeNodeModel* root) {
+    filling_ = true;
+    tree_->setVisible(false);  // hidden while filled
+    tree_->clear();
+    if (root) addTreeNode(nullptr, *root);
+    tree_->setVisible(true);
+    filling_ = false;
+}
+
+QTreeWidgetItem* TForm1::itemAt(const ItemPath& path) const {
+    if (path.empty() || path[0] >= tree_->topLevelItemCount()) return nullptr;
+    QTreeWidgetItem* item = tree_->topLevelItem(path[0]);
+    for (std::size_t i = 1; item && i < path.size(); ++i)
+        item = path[i] < item->childCount() ? item->child(path[i]) : nullptr;
+    return item;
+}
+
+ItemPath TForm1::pathOf(QTreeWidgetItem* item) const {
+    ItemPath path;
+    for (; item; item = item->parent())
+        path.insert(path.begin(),
+                    item->parent() ? item->parent()->indexOfChild(item) : tree_->indexOfTopLevelItem(item));
+    return path;
+}
+
+void TForm1::updateTreeNode(const ItemPath& path, const TreeNodeModel& node) {
+    if (QTreeWidgetItem* item = itemAt(path)) applyTreeNode(item, node);
+}
+
+void TForm1::selectTreeNode(const ItemPath& path) {
+    if (QTreeWidgetItem* item = itemAt(path)) tree_->setCurrentItem(item);
+}
+
+void TForm1::showStatus(const StatusModel& status) { status_->setStatus(status); }
+
+void TForm1::showSheet(const std::string& sheetKey, const std::string& caption) {
+    sheetCaption_->setText(QString::fromStdString(caption));
+    sheetKey_->setText(QString::fromStdString(sheetKey));
+}
+
+void TForm1::setTreePanelWidth(std::int32_t width) {
+    QList<int> sizes = splitter_->sizes();
+    const int total = sizes.size() == 2 ? sizes[0] + sizes[1] : this->width();
+    splitter_->setSizes({width, std::max(1, total - width)});
+    leftPanel_->resize(width, leftPanel_->height());
+}
+
+std::optional<WinRect> TForm1::restoredBounds() const {
+    const QRect r = normalGeometry().isValid() ? normalGeometry() : geometry();
+    if (!r.isValid()) return std::nullopt;
+    // The controller stores the outer frame's position, as window placement reports it.
+    const QRect frame = frameGeometry();
+    const int dx = geometry().x() - frame.x();
+    const int dy = geometry().y() - frame.y();
+    return WinRect{r.x() - dx, r.y() - dy, r.width(), r.height()};
+}
+
+std::int32_t TForm1::treePanelWidth() const { return leftPanel_->width(); }
+
+void TForm1::closeEvent(QCloseEvent* e) {
+    if (!events_.OnCloseQuery()) {
+        e->ignore();
+        return;
+    }
+    events_.OnClose();
+    e->accept();
+}
+
+void TForm1::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    events_.OnShow();
+}
+
+void TForm1::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::ActivationChange) events_.OnActivate(isActiveWindow());
+    QMainWindow::changeEvent(e);
+}

@@ -1,0 +1,77 @@
+#pragma once
+// The main window: a skin over the controller's view models. It builds menus, toolbar,
+// tree and status bar from what the controller gives it and reports what the user does;
+// it decides nothing itself.
+
+#include "app/MainView.h"
+
+#include <QIcon>
+#include <QMainWindow>
+
+#include <vector>
+
+class QFrame;
+class QLabel;
+class QSplitter;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QMenu;
+class StatusPanel;
+
+class TForm1 : public QMainWindow, public MainView {
+    Q_OBJECT
+
+public:
+    explicit TForm1(MainEvents& events, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The two image lists, in the index order the overlay refers to.
+    static std::vector<QIcon> TreeImages();
+    static std::vector<QIcon> ToolbarImages();
+
+    // MainView
+    void setTitle(const std::string& title) override;
+    void showMenu(const std::vector<MenuItemModel>& items) override;
+    void showToolbar(const std::vector<ToolButtonModel>& buttons, bool visible) override;
+    void showTree(const TreeNodeModel* root) override;
+    void updateTreeNode(const ItemPath& path, const TreeNodeModel& node) override;
+    void selectTreeNode(const ItemPath& path) override;
+    void showStatus(const StatusModel& status) override;
+    void showSheet(const std::string& sheetKey, const std::string& caption) override;
+    void setTreePanelWidth(std::int32_t width) override;
+    bool isVisible() const override { return QMainWindow::isVisible(); }
+    bool isEnabled() const override { return QMainWindow::isEnabled(); }
+    void setEnabled(bool enabled) override { QMainWindow::setEnabled(enabled); }
+    std::optional<WinRect> restoredBounds() const override;
+    std::int32_t treePanelWidth() const override;
+    void requestClose() override { close(); }
+
+    QTreeWidget* tree() const { return tree_; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    void addMenuItems(QMenu* menu, const std::vector<MenuItemModel>& items, ItemPath& path);
+    QTreeWidgetItem* addTreeNode(QTreeWidgetItem* parent, const TreeNodeModel& node);
+    QTreeWidgetItem* itemAt(const ItemPath& path) const;
+    ItemPath pathOf(QTreeWidgetItem* item) const;
+    void applyTreeNode(QTreeWidgetItem* item, const TreeNodeModel& node);
+    QIcon treeIcon(std::int32_t index, bool error, bool warning) const;
+
+    MainEvents& events_;
+    std::vector<QIcon> treeImages_;
+    std::vector<QIcon> toolbarImages_;
+    std::vector<QToolBar*> toolbars_;
+    QSplitter* splitter_ = nullptr;
+    QFrame* leftPanel_ = nullptr;
+    QTreeWidget* tree_ = nullptr;
+    QFrame* rightPanel_ = nullptr;
+    QLabel* sheetCaption_ = nullptr;
+    QLabel* sheetKey_ = nullptr;
+    StatusPanel* status_ = nullptr;
+    bool filling_ = false;
+};

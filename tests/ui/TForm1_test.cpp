@@ -1,0 +1,140 @@
+#include "ui/TForm1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Records what the window reports.
+struct FakeEvents : MainEvents {
+    std::vector<std::string> log;
+    bool allowClose = true;
+    static std::string Path(const ItemPath& p) {
+        std::string s;
+        for (int i : p) s += std::to_string(i) + ".";
+        return s;
+    }
+    void OnShow() override { log.push_back("show"); }
+    void OnMenuClick(const ItemPath& p) override { log.push_back("menu " + Path(p)); }
+    void OnToolClick(int b) override { log.push_back("tool " + std::to_string(b)); }
+    void OnTreeSelect(const ItemPath& p) override { log.push_back("select " + Path(p)); }
+    void OnTreeExpand(const ItemPath& p, bool e) override { log.push_back((e ? "expand " : "collapse ") + Path(p)); }
+    bool OnCloseQuery() override {
+        log.push_back("closequery");
+        return allowClose;
+    }
+    void OnClose() override { log.push_back("close"); }
+    void OnActivate(bool) override {}
+};
+
+MenuItemModel Item(const char* caption, std::vector<MenuItemModel> children = {}) {
+    MenuItemModel m;
+    m.caption = caption;
+    m.children = std::move(children);
+    return m;
+}
+
+ToolButtonModel Button(ToolButtonModel::Kind kind, const char* tip = "", int image = -1) {
+    ToolButtonModel b;
+    b.kind = kind;
+    b.tooltip = tip;
+    b.imageIndex = image;
+    return b;
+}
+
+TreeNodeModel Node(const char* text, int image, std::vector<TreeNodeModel> children = {}) {
+    TreeNodeModel n;
+    n.text = text;
+    n.imageIndex = image;
+    n.children = std::move(children);
+    n.expanded = !n.children.empty();
+    return n;
+}
+
+class TForm1Test : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static int argc = 1;
+        static char name[] = "test_ui";
+        static char* argv[] = {name, nullptr};
+        if (!qApp) new QApplication(argc, argv);
+    }
+    FakeEvents events;
+};
+
+TEST_F(TForm1Test, MenuItemsReportTheirPathAndShowTheirState) {
+    TForm1 form(events);
+    MenuItemModel newItem = Item("&New");
+    newItem.shortcut = "Ctrl+N";
+    MenuItemModel com1Item = Item("COM1");
+    com1Item.checked = true;
+    MenuItemModel help = Item("&Help");
+    help.hidden = true;
+    form.showMenu({Item("&File", {newItem, Item("-"), Item("Port", {com1Item})}), help});
+    QList<QAction*> top = form.menuBar()->actions();
+    ASSERT_EQ(top.size(), 2);
+    EXPECT_FALSE(top[1]->isVisible()) << "hidden item";
+    QList<QAction*> fileItems = top[0]->menu()->actions();
+    ASSERT_EQ(fileItems.size(), 3);
+    EXPECT_TRUE(fileItems[1]->isSeparator());
+    EXPECT_EQ(fileItems[0]->shortcut(), QKeySequence("Ctrl+N"));
+    fileItems[0]->trigger();
+    QAction* com1 = fileItems[2]->menu()->actions().at(0);
+    EXPECT_TRUE(com1->isChecked());
+    com1->trigger();
+    EXPECT_EQ(events.log, (std::vector<std::string>{"menu 0.0.", "menu 0.2.0."}));
+}
+
+TEST_F(TForm1Test, ToolbarKeepsLineOrderAndWrapsOnSlash) {
+    TForm1 form(events);
+    using K = ToolButtonModel::Kind;
+    ToolButtonModel read = Button(K::Button, "Read", 7);
+    read.toggle = read.pressed = true;
+    form.showToolbar({Button(K::Button, "New", 0), Button(K::Separator), Button(K::Button, "Open", 1),
+                      Button(K::WrapSeparator), read},
+                     true);
+    QList<QToolBar*> bars = form.findChildren<QToolBar*>();
+    ASSERT_EQ(bars.size(), 2);
+    QList<QAction*> first = bars[0]->actions();
+    ASSERT_EQ(first.size(), 3);
+    EXPECT_EQ(first[0]->toolTip(), "New");
+    EXPECT_EQ(first[2]->toolTip(), "Open");
+    QAction* readAction = bars[1]->actions().at(0);
+    EXPECT_TRUE(readAction->isChecked()) << "a checked cell shows a pressed toggle";
+    readAction->trigger();
+    EXPECT_EQ(events.log.back(), "tool 4");
+}
+
+TEST_F(TForm1Test, TreeReportsSelectionAndExpansionButNotWhileFilling) {
+    TForm1 form(events);
+    TreeNodeModel root = Node("Radio", 0, {Node("Settings", 2), Node("Banks", 1, {Node("Bank 1", 4)})});
+    form.showTree(&root);
+    EXPECT_TRUE(events.log.empty()) << "filling reports nothing";
+    form.selectTreeNode({0, 1, 0});
+    EXPECT_EQ(events.log.back(), "select 0.1.0.");
+    form.tree()->topLevelItem(0)->child(1)->setExpanded(false);
+    EXPECT_EQ(events.log.back(), "collapse 0.1.");
+    TreeNodeModel marked = Node("Settings *", 2);
+    marked.error = true;
+    form.updateTreeNode({0, 0}, marked);
+    EXPECT_EQ(form.tree()->topLevelItem(0)->child(0)->text(0), "Settings *");
+}
+
+TEST_F(TForm1Test, CloseAsksTheController) {
+    TForm1 form(events);
+    form.show();
+    events.allowClose = false;
+    form.close();
+    EXPECT_TRUE(form.isVisible());
+    events.allowClose = true;
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(events.log, (std::vector<std::string>{"show", "closequery", "closequery", "close"}));
+}
+
+}  // namespace
