@@ -57,12 +57,18 @@ QVariant ToVariant(const ItemPath& path) {
 
 }  // namespace
 
+// The icons live in a resource compiled into this static library; it must be
+// registered before the first lookup.
+static void InitIcons() { Q_INIT_RESOURCE(icons); }
+
 std::vector<QIcon> TForm1::TreeImages() {
+    InitIcons();
     return LoadIcons({"tree_rig", "tree_folder01", "tree_note01", "tree_note02", "tree_bank0", "tree_bank1",
                       "tree_bank2", "tree_bank3", "tree_bank4", "tree_bank5", "tree_warn_w", "tree_warn_e"});
 }
 
 std::vector<QIcon> TForm1::ToolbarImages() {
+    InitIcons();
     return LoadIcons({"bar_file_new", "bar_file_open", "bar_file_save", "bar_com1", "bar_com2", "bar_com3",
                       "bar_com4", "bar_clone_read", "bar_clone_write", "bar_clone_info", "bar_pcg_pen",
                       "bar_pcg_fill", "bar_pcg_slider"});

@@ -125,6 +125,13 @@ TEST_F(TForm1Test, TreeReportsSelectionAndExpansionButNotWhileFilling) {
     EXPECT_EQ(form.tree()->topLevelItem(0)->child(0)->text(0), "Settings *");
 }
 
+TEST_F(TForm1Test, ImageListsHoldEveryIconInIndexOrder) {
+    EXPECT_EQ(TForm1::TreeImages().size(), 12u);
+    EXPECT_EQ(TForm1::ToolbarImages().size(), 13u);
+    for (const QIcon& icon : TForm1::TreeImages()) EXPECT_FALSE(icon.pixmap(16, 16).isNull());
+    for (const QIcon& icon : TForm1::ToolbarImages()) EXPECT_FALSE(icon.pixmap(16, 16).isNull());
+}
+
 TEST_F(TForm1Test, CloseAsksTheController) {
     TForm1 form(events);
     form.show();
