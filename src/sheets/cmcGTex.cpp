@@ -27,7 +27,9 @@ std::string_view FragmentText(const char* line) {
     return CutAtLineEnd(std::string_view(line, ::strnlen(line, cmcGTex::kMaxLineLength)));
 }
 
-bool IsKeyLine(std::string_view line) { return line.size() >= 2 && line[0] == '#'; }
+bool IsKeyLine(std::string_view line) {
+    return line.size() >= 2 && line[0] == '#';
+}
 
 }  // namespace
 
@@ -267,13 +269,19 @@ cmcHelpGTex& HelpGTex() {
     return installedHelpStore() ? *installedHelpStore() : store;
 }
 
-ScopedGTex::ScopedGTex(cmcGTex& store) : previous_(installedStore()) { installedStore() = &store; }
-ScopedGTex::~ScopedGTex() { installedStore() = previous_; }
+ScopedGTex::ScopedGTex(cmcGTex& store) : previous_(installedStore()) {
+    installedStore() = &store;
+}
+ScopedGTex::~ScopedGTex() {
+    installedStore() = previous_;
+}
 
 ScopedHelpGTex::ScopedHelpGTex(cmcHelpGTex& store) : previous_(installedHelpStore()) {
     installedHelpStore() = &store;
 }
-ScopedHelpGTex::~ScopedHelpGTex() { installedHelpStore() = previous_; }
+ScopedHelpGTex::~ScopedHelpGTex() {
+    installedHelpStore() = previous_;
+}
 
 std::string ProductOverlayPath() {
     std::string path = platform::executableDirectory();
@@ -282,4 +290,6 @@ std::string ProductOverlayPath() {
     return path;
 }
 
-bool AttachProductOverlay(cmcGTex& store) { return store.AttachFile(ProductOverlayPath()); }
+bool AttachProductOverlay(cmcGTex& store) {
+    return store.AttachFile(ProductOverlayPath());
+}
