@@ -1,5 +1,7 @@
 #include "sheets/cmcHash.h"
 
+#include "sheets/cmcFCache.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -40,6 +42,9 @@ TEST(cmcHashDeathTest, ATextInsertedTwiceStops) {
     cmcHash h;
     h.Insert("CL_Null", 0);
     EXPECT_DEATH(h.Insert("CL_Null", 5), "Overlapped Hash table\\.");
+    cmcHash2 lists;
+    lists.Insert("GI_Sheet_Sel#1", SelectionList{});
+    EXPECT_DEATH(lists.Insert("GI_Sheet_Sel#1", SelectionList{}), "Overlapped Hash2 table\\.");
 }
 
 }  // namespace
