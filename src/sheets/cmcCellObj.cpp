@@ -45,7 +45,7 @@ std::int32_t& Counter(const cmcCellObj& cell, std::string_view ref) {
     return (*cell.counters)[static_cast<std::size_t>(ref[3] - '0')];
 }
 
-void ApplyMarkupAt(cmcCellObj& cell, std::string_view markup, int depth);
+void ApplyMarkupAt(cmcCellObj& cell, std::string_view markup, int& models);
 
 // "%" category "." identifier ["[" index "]"] [":" parameter]
 void ApplyBinding(cmcCellObj& cell, std::string_view binding) {
@@ -96,16 +96,16 @@ bool TakePrefix(std::string_view& text, std::string_view prefix) {
     return true;
 }
 
-void ApplyGroup(cmcCellObj& cell, std::string_view group, int depth) {
+void ApplyGroup(cmcCellObj& cell, std::string_view group, int& models) {
     std::string_view arg = group;
     if (TakePrefix(arg, "$")) {
-        if (depth >= kMaxModelDepth) {
+        if (++models > kMaxModelsPerCell) {
             platform::fatalStop(platform::formatOne("Cannot use the specified cell model.\n'%s'", arg));
         }
         // Models always come from the application's overlay, even for a sheet read from
         // a fragment.
         const std::string model = GTex().GetLine("CellModel_" + std::string(arg), 0);
-        ApplyMarkupAt(cell, model, depth + 1);
+        ApplyMarkupAt(cell, model, models);
     } else if (TakePrefix(arg, "Color=")) {
         if (auto colour = ParseColour(arg)) cell.colour = *colour;
     } else if (TakePrefix(arg, "Font=")) {
@@ -174,7 +174,7 @@ void ApplyFlag(cmcCellObj& cell, char c, bool set) {
     if (!ApplyAlign(kHAlignChars, c, set, cell.hAlign)) ApplyAlign(kVAlignChars, c, set, cell.vAlign);
 }
 
-void ApplyMarkupAt(cmcCellObj& cell, std::string_view markup, int depth) {
+void ApplyMarkupAt(cmcCellObj& cell, std::string_view markup, int& models) {
     bool negate = false;
     for (std::size_t i = 0; i < markup.size();) {
         const char c = markup[i];
@@ -185,7 +185,7 @@ void ApplyMarkupAt(cmcCellObj& cell, std::string_view markup, int depth) {
         } else if (c == '(') {
             const std::size_t end = std::min(FindUnescaped(markup, ')', i + 1), markup.size());
             const std::string_view group = markup.substr(i + 1, end - i - 1);
-            if (!group.empty()) ApplyGroup(cell, group, depth);
+            if (!group.empty()) ApplyGroup(cell, group, models);
             i = end + 1;
         } else if (c == '!') {
             negate = true;
@@ -296,7 +296,7 @@ const std::string* cmcCellObj::PopupMenuName() const {
 
 CellSplit SplitCell(std::string_view row) {
     const std::size_t bar = FindUnescaped(row, '|');
-    if (bar == std::string_view::npos) return {row, {}};
+    if (bar == std::string_view::npos) return {row, row.substr(row.size())};
     return {row.substr(0, bar), row.substr(bar + 1)};
 }
 
@@ -324,11 +324,13 @@ std::string_view ParseCell(cmcCellObj& cell, std::string_view text, CellCounters
     }
 
     CountersWhileParsing parsing(cell, counters);
-    ApplyMarkupAt(cell, markup, 0);
+    int models = 0;
+    ApplyMarkupAt(cell, markup, models);
     ApplyContent(cell, content);
     return split.rest;
 }
 
 void ApplyMarkup(cmcCellObj& cell, std::string_view markup) {
-    ApplyMarkupAt(cell, markup, 0);
+    int models = 0;
+    ApplyMarkupAt(cell, markup, models);
 }

@@ -72,5 +72,8 @@ std::string_view ParseCell(cmcCellObj& cell, std::string_view text, CellCounters
 // Applies markup (the text inside the braces, or a cell model's line) to a cell.
 void ApplyMarkup(cmcCellObj& cell, std::string_view markup);
 
-// Cell models may apply other models; a chain deeper than this is taken as a loop.
-inline constexpr int kMaxModelDepth = 32;
+// Cell models may apply other models. A cell that applies more than this many in all
+// (nested ones included) is taken to hold a loop of models, which is fatal: without the
+// bound a model that applies itself would overflow the stack, and models that each apply
+// two others would take exponential time.
+inline constexpr int kMaxModelsPerCell = 256;

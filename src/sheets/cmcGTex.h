@@ -70,7 +70,7 @@ private:
     bool LookupLine(std::string& out);  // reads at pos_ through the cache
     bool ReadFileLine(Pos at, std::string& out, Pos& next);
     bool ReadFragmentLine(Pos at, std::string& out) const;
-    bool EnsureBuffered(Pos at, Pos count);
+    bool EnsureBuffered(Pos at);
     [[noreturn]] void Fail(std::string_view key) const;
 
     Source source_ = Source::None;

@@ -260,9 +260,19 @@ TEST(ParseCellDeathTest, MalformedCountersAndNamesStop) {
     EXPECT_DEATH(ParseOne("{(%CT_Null.CL_Nope)}"), "Cannot use the specified cell\\.\n'CL_Nope'");
     EXPECT_DEATH(ParseOne("{(%Ct_Null.Flex0)}"), "Cannot use the specified category\\.\n'Ct_Null'");
 
-    ScopedOverlay overlay({"#CellModel_Loop", "($Loop)"});
+    // A model that applies itself, and models that each apply the next one twice (2^20
+    // applications), stop at once instead of overflowing the stack or running for ages.
+    std::vector<std::string> models = {"#CellModel_Loop", "($Loop)"};
+    for (int m = 0; m < 20; ++m) {
+        models.push_back("#CellModel_Twice" + std::to_string(m));
+        models.push_back("($Twice" + std::to_string(m + 1) + ")($Twice" + std::to_string(m + 1) + ")");
+    }
+    models.insert(models.end(), {"#CellModel_Twice20", "S"});
+    ScopedOverlay overlay(models);
     EXPECT_DEATH(ParseOne("{($Missing)}"), "GTEX Error !\nThe index 'CellModel_Missing' was not found\\.");
     EXPECT_DEATH(ParseOne("{($Loop)}"), "Cannot use the specified cell model\\.\n'Loop'");
+    EXPECT_DEATH(ParseOne("{($Twice0)}"), "Cannot use the specified cell model\\.");
+    EXPECT_TRUE(ParseOne("{($Twice14)}").selectable) << "1 + 2 + ... + 64 = 127 models are fine";
 }
 
 TEST(ParseCell, TheBitFieldSheetReadsAgainstTheProductOverlay) {
