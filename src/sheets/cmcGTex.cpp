@@ -27,7 +27,9 @@ std::string_view FragmentText(const char* line) {
     return CutAtLineEnd(std::string_view(line, ::strnlen(line, cmcGTex::kMaxLineLength)));
 }
 
-bool IsKeyLine(std::string_view line) { return line.size() >= 2 && line[0] == '#'; }
+bool IsKeyLine(std::string_view line) {
+    return line.size() >= 2 && line[0] == '#';
+}
 
 }  // namespace
 
@@ -208,9 +210,18 @@ bool cmcGTex::ReadFragmentLine(Pos at, std::string& out) const {
     return true;
 }
 
-bool cmcGTex::EnsureBuffered(Pos at, Pos count) {
+// Makes the window hold the line that starts at `at` with what ends it. Lines are short,
+// so the window is refilled (from the line's start) only when a line runs past its end.
+bool cmcGTex::EnsureBuffered(Pos at) {
     const Pos windowEnd = windowStart_ + windowLength_;
-    if (at >= windowStart_ && at <= windowEnd && (at + count <= windowEnd || windowHitsEnd_)) return true;
+    if (!window_.empty() && at >= windowStart_ && at <= windowEnd) {
+        const Pos avail = windowEnd - at;
+        const char* d = window_.data() + (at - windowStart_);
+        if (windowHitsEnd_ || avail >= kMaxLineLength + 2 ||
+            std::memchr(d, '\n', static_cast<std::size_t>(avail)) != nullptr) {
+            return true;
+        }
+    }
     if (window_.empty()) window_.resize(kWindowBytes);
     windowStart_ = at;
     windowLength_ = 0;
@@ -226,7 +237,7 @@ bool cmcGTex::EnsureBuffered(Pos at, Pos count) {
 // Reads the line that starts at `at`. A line longer than kMaxLineLength characters reads
 // as several lines of at most that many, so it shifts the numbers of the lines after it.
 bool cmcGTex::ReadFileLine(Pos at, std::string& out, Pos& next) {
-    if (!file_ || !EnsureBuffered(at, kMaxLineLength + 2)) return false;
+    if (!file_ || !EnsureBuffered(at)) return false;
     const Pos avail = windowStart_ + windowLength_ - at;
     if (avail <= 0) return false;  // end of file
     const char* d = window_.data() + (at - windowStart_);
@@ -267,13 +278,19 @@ cmcHelpGTex& HelpGTex() {
     return installedHelpStore() ? *installedHelpStore() : store;
 }
 
-ScopedGTex::ScopedGTex(cmcGTex& store) : previous_(installedStore()) { installedStore() = &store; }
-ScopedGTex::~ScopedGTex() { installedStore() = previous_; }
+ScopedGTex::ScopedGTex(cmcGTex& store) : previous_(installedStore()) {
+    installedStore() = &store;
+}
+ScopedGTex::~ScopedGTex() {
+    installedStore() = previous_;
+}
 
 ScopedHelpGTex::ScopedHelpGTex(cmcHelpGTex& store) : previous_(installedHelpStore()) {
     installedHelpStore() = &store;
 }
-ScopedHelpGTex::~ScopedHelpGTex() { installedHelpStore() = previous_; }
+ScopedHelpGTex::~ScopedHelpGTex() {
+    installedHelpStore() = previous_;
+}
 
 std::string ProductOverlayPath() {
     std::string path = platform::executableDirectory();
@@ -282,4 +299,6 @@ std::string ProductOverlayPath() {
     return path;
 }
 
-bool AttachProductOverlay(cmcGTex& store) { return store.AttachFile(ProductOverlayPath()); }
+bool AttachProductOverlay(cmcGTex& store) {
+    return store.AttachFile(ProductOverlayPath());
+}

@@ -51,9 +51,9 @@ private:
 
     struct KeyRecord {
         std::string key;
-        Pos line0 = 0;         // where line 0 of the key starts
-        int cursorLine = 0;    // the next line after the last one read for this key
-        Pos cursorPos = 0;     // and where it starts
+        Pos line0 = 0;       // where line 0 of the key starts
+        int cursorLine = 0;  // the next line after the last one read for this key
+        Pos cursorPos = 0;   // and where it starts
         KeyRecord* next = nullptr;
     };
     struct CacheEntry {
@@ -70,7 +70,7 @@ private:
     bool LookupLine(std::string& out);  // reads at pos_ through the cache
     bool ReadFileLine(Pos at, std::string& out, Pos& next);
     bool ReadFragmentLine(Pos at, std::string& out) const;
-    bool EnsureBuffered(Pos at, Pos count);
+    bool EnsureBuffered(Pos at);
     [[noreturn]] void Fail(std::string_view key) const;
 
     Source source_ = Source::None;
@@ -81,8 +81,8 @@ private:
     bool open_ = false;
     bool moreToIndex_ = true;
     std::FILE* file_ = nullptr;
-    Pos pos_ = 0;       // current read position
-    Pos scanPos_ = 0;   // where indexing stopped
+    Pos pos_ = 0;      // current read position
+    Pos scanPos_ = 0;  // where indexing stopped
 
     std::vector<std::unique_ptr<KeyRecord>> records_;  // owns the records of the key list
     KeyRecord* head_ = nullptr;

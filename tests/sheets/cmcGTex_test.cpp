@@ -17,7 +17,9 @@ using testsupport::OverlayFragment;
 using testsupport::TempDir;
 
 // The regular expression of the fatal text for a key (the key holds no regex specials).
-std::string GtexError(const std::string& key) { return "GTEX Error !\nThe index '" + key + "' was not found\\."; }
+std::string GtexError(const std::string& key) {
+    return "GTEX Error !\nThe index '" + key + "' was not found\\.";
+}
 
 // The bit-field editor's fragment for a field with columns 1 to 3 and plain labels:
 // 32 lines, the last one after the end marker.
@@ -194,9 +196,12 @@ TEST_P(cmcGTexFormatDeathTest, KeysAreTakenExactly) {
 const auto kSources = ::testing::Values(SourceKind::FileLf, SourceKind::FileCrLf, SourceKind::Fragment);
 std::string SourceName(const ::testing::TestParamInfo<SourceKind>& info) {
     switch (info.param) {
-        case SourceKind::FileLf: return "FileLf";
-        case SourceKind::FileCrLf: return "FileCrLf";
-        case SourceKind::Fragment: return "Fragment";
+        case SourceKind::FileLf:
+            return "FileLf";
+        case SourceKind::FileCrLf:
+            return "FileCrLf";
+        case SourceKind::Fragment:
+            return "Fragment";
     }
     return "Unknown";
 }
@@ -206,9 +211,8 @@ INSTANTIATE_TEST_SUITE_P(Sources, cmcGTexFormatDeathTest, kSources, SourceName);
 TEST(cmcGTexFile, LongLinesSplitInFilesAndAreCutInFragments) {
     const std::string x10000(10000, 'x'), y8191(8191, 'y'), z8190(8190, 'z');
     TempDir dir;
-    testsupport::writeFile(dir.file("long.OVL"),
-                           "#L\n" + x10000 + "\nafter\n#Full\n" + y8191 + "\r\nnext\n#AlmostFull\n" + z8190 +
-                               "\r\nnext\n#End_Of_Ovl\n");
+    testsupport::writeFile(dir.file("long.OVL"), "#L\n" + x10000 + "\nafter\n#Full\n" + y8191 +
+                                                     "\r\nnext\n#AlmostFull\n" + z8190 + "\r\nnext\n#End_Of_Ovl\n");
     cmcGTex file;
     file.AttachFile(dir.file("long.OVL"));
     EXPECT_EQ(file.GetLine("L", 0), x10000.substr(0, 8191));
