@@ -1,5 +1,6 @@
 #pragma once
-// The overlay texts of the data-file messages, in one place.
+// The overlay texts of the data-file messages, in one place: keys of the process-wide
+// overlay store (a missing key stops the program, as every overlay lookup does).
 
 #include <string>
 #include <string_view>

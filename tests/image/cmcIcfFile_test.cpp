@@ -1,6 +1,7 @@
 #include "image/cmcIcfFile.h"
 
 #include "platform/doubles/ScriptedDialogs.h"
+#include "sheets/cmcGTex.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -267,6 +268,9 @@ TEST(cmcIcfFileRanges, KindsGiveTheirRanges) {
 }
 
 TEST(cmcIcfFileMessages, FailuresShowHeadlineAndTextAndSuccessShowsNothing) {
+    cmcGTex overlay;
+    ASSERT_TRUE(overlay.AttachFile(TRELVIX_SOURCE_DIR "/data/Trelvix.OVL"));
+    ScopedGTex install(overlay);
     platform::ScopedScriptedDialogs scripted;
     cmcEeprom image(cmcEeprom::kImageSize);
     cmcIcfFile file(image);
@@ -274,11 +278,10 @@ TEST(cmcIcfFileMessages, FailuresShowHeadlineAndTextAndSuccessShowsNothing) {
     EXPECT_EQ(file.ReadText("", nullptr), FileError::Format);
     ASSERT_EQ(scripted.dialogs.messages.size(), 1u);
     const platform::MessageRequest& m = scripted.dialogs.messages[0];
-    EXPECT_EQ(m.text, cmcIcfFile::MessageText(FileError::Format));
-    EXPECT_NE(m.text.find("\n\n"), std::string::npos);
+    EXPECT_EQ(m.text, overlay.GetBlock("GI_Mess_FileErr_Headline") + "\n\n" + overlay.GetBlock("GI_Mess_FileErr_Format"));
     EXPECT_EQ(m.icon, platform::DlgIcon::Warning);
     EXPECT_EQ(m.buttons, platform::DlgButtons::Ok);
-    EXPECT_FALSE(m.caption.empty());
+    EXPECT_EQ(m.caption, overlay.GetLine("GI_Sys_AppTitle_ADJ", 0));
 
     file.SetMapRevisionCheck([](std::int32_t) { return true; });
     EXPECT_EQ(file.ReadText("28970000\n", nullptr), FileError::Ok);
