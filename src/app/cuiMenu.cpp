@@ -1,0 +1,196 @@
+#include "app/cuiMenu.h"
+
+#include "app/cuiMain.h"
+#include "sheets/cmcGTex.h"
+#include "values/ProcessCell.h"
+
+#include <algorithm>
+
+std::vector<std::string> OverlayBody(const std::string& key) {
+    std::vector<std::string> lines;
+    for (int n = 0;; ++n) {
+        std::string line = GTex().GetLine(key, n);
+        if (!line.empty() && line[0] == '#') break;
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+namespace {
+
+std::unique_ptr<cmcCellObj> ParseBasicCell(const std::string& baseKey) {
+    auto basic = std::make_unique<cmcCellObj>();
+    ParseCell(*basic, GTex().GetLine(baseKey + "_BasicCell", 0), nullptr, nullptr);
+    return basic;
+}
+
+// The state a cell reports for its item, with the item's defined caption and image as
+// the starting point.
+struct ItemState {
+    std::uint32_t flags = 0;
+    std::string caption;
+    std::int32_t image = -1;
+};
+
+ItemState Evaluate(cuiMain& controller, cmcCellObj& cell, const std::string& caption) {
+    cmcCellCapsule request;
+    request.cell = &cell;
+    ProcessCell(controller, request);
+    ItemState s;
+    s.flags = request.stateFlags;
+    s.caption = (request.stateFlags & kStateNewCaption) && request.displayText != caption ? request.displayText
+                                                                                           : caption;
+    s.image = request.imageIndex;
+    return s;
+}
+
+}  // namespace
+
+cuiMenu::cuiMenu(cuiMain& controller, const std::string& baseKey)
+    : controller_(controller), basic_(ParseBasicCell(baseKey)) {
+    items_ = Build(BuildOutline(OverlayBody(baseKey + "_Body")));
+}
+
+std::vector<cuiMenuItem> cuiMenu::Build(const std::vector<OutlineNode>& nodes) const {
+    std::vector<cuiMenuItem> items;
+    items.reserve(nodes.size());
+    for (const OutlineNode& node : nodes) {
+        cuiMenuItem item;
+        ParseCell(item.cell, node.text, nullptr, basic_.get());
+        item.caption = item.cell.content.value_or("");
+        item.shown.caption = item.caption;
+        item.shown.shortcut = item.cell.parameter.value_or("");
+        item.shown.imageIndex = item.cell.imageIndex;
+        item.children = Build(node.children);
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+void cuiMenu::FillRecentFiles(cuiMenuItem& item) {
+    // The recent files list as a submenu: item k opens file k ("&1 /path/name.tdf").
+    item.children.clear();
+    const indEnviron& settings = controller_.Settings();
+    for (int i = 0; i < settings.RecentCount(); ++i) {
+        cuiMenuItem file;
+        file.cell = item.cell;
+        file.cell.key.index = i + 1;
+        file.cell.parameter.reset();
+        file.caption = "&" + std::to_string((i + 1) % 10) + " " + settings.RecentItem(i);
+        file.shown.caption = file.caption;
+        file.generated = true;
+        item.children.push_back(std::move(file));
+    }
+}
+
+void cuiMenu::Update(std::vector<cuiMenuItem>& items) {
+    for (cuiMenuItem& item : items) {
+        if (!item.generated && item.cell.key.id == CellIdOf("CL_Menu_File_Recent")) FillRecentFiles(item);
+        const ItemState s = Evaluate(controller_, item.cell, item.caption);
+        item.shown.checked = (s.flags & kStateChecked) != 0;
+        item.shown.hidden = (s.flags & kStateHidden) != 0;
+        item.shown.disabled = (s.flags & kStateDisabled) != 0;
+        item.shown.caption = s.caption;
+        item.shown.imageIndex = s.image;
+        Update(item.children);
+    }
+}
+
+void cuiMenu::UpdateStates() { Update(items_); }
+
+cuiMenuItem* cuiMenu::ItemAt(const ItemPath& path) {
+    std::vector<cuiMenuItem>* level = &items_;
+    cuiMenuItem* item = nullptr;
+    for (int i : path) {
+        if (i < 0 || i >= static_cast<int>(level->size())) return nullptr;
+        item = &(*level)[static_cast<std::size_t>(i)];
+        level = &item->children;
+    }
+    return item;
+}
+
+namespace {
+cuiMenuItem* Find(std::vector<cuiMenuItem>& items, CellId id) {
+    for (cuiMenuItem& item : items) {
+        if (item.cell.key.id == id) return &item;
+        if (cuiMenuItem* found = Find(item.children, id)) return found;
+    }
+    return nullptr;
+}
+
+MenuItemModel ToModel(const cuiMenuItem& item) {
+    MenuItemModel m = item.shown;
+    for (const cuiMenuItem& child : item.children) m.children.push_back(ToModel(child));
+    return m;
+}
+}  // namespace
+
+cuiMenuItem* cuiMenu::FindCommand(CellId id) { return Find(items_, id); }
+
+void cuiMenu::ClearSubmenu(CellId id) {
+    if (cuiMenuItem* item = FindCommand(id)) item->children.clear();
+}
+
+void cuiMenu::FillSubmenu(CellId id, const std::string& key) {
+    cuiMenuItem* item = FindCommand(id);
+    if (!item) return;
+    // Popup-menu bodies nest by indentation before the '+'; only the text after it counts.
+    std::vector<std::string> lines;
+    for (std::string line : OverlayBody(key + "_Body")) {
+        const auto plus = line.find('+');
+        if (plus != std::string::npos) line.erase(0, plus);
+        lines.push_back(std::move(line));
+    }
+    item->children = Build(BuildOutline(lines));
+}
+
+std::vector<MenuItemModel> cuiMenu::Model() const {
+    std::vector<MenuItemModel> out;
+    for (const cuiMenuItem& item : items_) out.push_back(ToModel(item));
+    return out;
+}
+
+cuiToolBar::cuiToolBar(cuiMain& controller, const std::string& baseKey)
+    : controller_(controller), basic_(ParseBasicCell(baseKey)) {
+    for (const std::string& line : OverlayBody(baseKey + "_Body")) {
+        cuiToolButton button;
+        const std::size_t text = std::min(line.find_first_not_of('+'), line.size());
+        ParseCell(button.cell, std::string_view(line).substr(text), nullptr, basic_.get());
+        const std::string caption = button.cell.content.value_or("");
+        if (caption == "-") {
+            button.shown.kind = ToolButtonModel::Kind::Separator;
+        } else if (caption == "/") {
+            button.shown.kind = ToolButtonModel::Kind::WrapSeparator;
+        } else {
+            button.hasCell = button.cell.key.id != kNoCellId;
+            button.shown.tooltip = caption;
+            button.shown.imageIndex = button.cell.imageIndex;
+        }
+        buttons_.push_back(std::move(button));
+    }
+}
+
+void cuiToolBar::UpdateStates() {
+    for (cuiToolButton& b : buttons_) {
+        if (b.shown.kind != ToolButtonModel::Kind::Button) continue;
+        if (!b.hasCell) {
+            b.shown.toggle = b.shown.pressed = false;
+            continue;
+        }
+        const ItemState s = Evaluate(controller_, b.cell, b.shown.tooltip);
+        b.shown.toggle = b.shown.pressed = (s.flags & kStateChecked) != 0;
+        b.shown.disabled = (s.flags & kStateDisabled) != 0;
+        b.shown.imageIndex = s.image;
+    }
+}
+
+cuiToolButton* cuiToolBar::ButtonAt(int index) {
+    return index >= 0 && index < static_cast<int>(buttons_.size()) ? &buttons_[static_cast<std::size_t>(index)]
+                                                                    : nullptr;
+}
+
+std::vector<ToolButtonModel> cuiToolBar::Model() const {
+    std::vector<ToolButtonModel> out;
+    for (const cuiToolButton& b : buttons_) out.push_back(b.shown);
+    return out;
+}

@@ -1,0 +1,76 @@
+#pragma once
+// The main menu and the toolbar, built from overlay texts. A base key K names two texts:
+// K + "_BasicCell" (line 0: the markup every item starts from) and K + "_Body" (one item
+// per line up to the first line that begins with '#'). Menu lines nest by their leading
+// '+' characters; each item keeps its cell, whose identifier is its command.
+
+#include "app/MainView.h"
+#include "sheets/cmcCellObj.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class cuiMain;
+
+// Lines 0, 1, ... of a key up to the first line that begins with '#'.
+std::vector<std::string> OverlayBody(const std::string& key);
+
+// A text of the toolkit's shortcut notation is kept as it is; the skin converts it.
+struct cuiMenuItem {
+    cmcCellObj cell;
+    std::string caption;   // as defined; a cell with the new-caption flag replaces it
+    MenuItemModel shown;   // what the window shows, children excluded
+    std::vector<cuiMenuItem> children;
+    bool generated = false;  // made by the program (recent files), not by the overlay
+};
+
+class cuiMenu {
+public:
+    cuiMenu(cuiMain& controller, const std::string& baseKey);
+
+    // Evaluates every item's cell without an action and takes over its state flags,
+    // caption and image.
+    void UpdateStates();
+    // The item at a path, or null.
+    cuiMenuItem* ItemAt(const ItemPath& path);
+    cuiMenuItem* FindCommand(CellId id);
+    // Removes the submenu items under the item of that command.
+    void ClearSubmenu(CellId id);
+    // Fills the submenu under the item of that command from the lines of key + "_Body".
+    void FillSubmenu(CellId id, const std::string& key);
+
+    std::vector<MenuItemModel> Model() const;
+    const std::vector<cuiMenuItem>& Items() const { return items_; }
+    const cmcCellObj& BasicCell() const { return *basic_; }
+
+private:
+    std::vector<cuiMenuItem> Build(const std::vector<OutlineNode>& nodes) const;
+    void Update(std::vector<cuiMenuItem>& items);
+    void FillRecentFiles(cuiMenuItem& item);
+
+    cuiMain& controller_;
+    std::unique_ptr<cmcCellObj> basic_;
+    std::vector<cuiMenuItem> items_;
+};
+
+struct cuiToolButton {
+    cmcCellObj cell;
+    bool hasCell = false;
+    ToolButtonModel shown;
+};
+
+class cuiToolBar {
+public:
+    cuiToolBar(cuiMain& controller, const std::string& baseKey);
+    // Each button's cell decides whether it is a pressed toggle, disabled, and its image.
+    void UpdateStates();
+    cuiToolButton* ButtonAt(int index);
+    std::vector<ToolButtonModel> Model() const;
+    const std::vector<cuiToolButton>& Buttons() const { return buttons_; }
+
+private:
+    cuiMain& controller_;
+    std::unique_ptr<cmcCellObj> basic_;
+    std::vector<cuiToolButton> buttons_;
+};

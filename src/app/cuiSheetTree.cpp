@@ -1,0 +1,134 @@
+#include "app/cuiSheetTree.h"
+
+#include "app/cuiMain.h"
+#include "app/cuiMenu.h"
+#include "sheets/cmcGTex.h"
+
+#include <algorithm>
+
+namespace {
+
+const std::string kNoLink;
+
+std::vector<cuiTreeNode> Build(const std::vector<OutlineNode>& nodes, const cmcCellObj* basic,
+                               const std::string& family) {
+    std::vector<cuiTreeNode> out;
+    out.reserve(nodes.size());
+    for (const OutlineNode& n : nodes) {
+        cuiTreeNode node;
+        ParseCell(node.cell, n.text, nullptr, basic);
+        // A link may name the model family with "%s" (the bank sheets differ by family),
+        // so that one tree serves every model kind and its links match the warning check's.
+        if (node.cell.parameter) {
+            if (auto at = node.cell.parameter->find("%s"); at != std::string::npos)
+                node.cell.parameter->replace(at, 2, family);
+        }
+        node.shown.text = node.cell.content.value_or("");
+        node.shown.imageIndex = node.cell.imageIndex;
+        node.children = Build(n.children, basic, family);
+        out.push_back(std::move(node));
+    }
+    return out;
+}
+
+void Walk(std::vector<cuiTreeNode>& nodes, ItemPath& path,
+          const std::function<void(cuiTreeNode&, const ItemPath&)>& visit) {
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        path.push_back(static_cast<int>(i));
+        visit(nodes[i], path);
+        Walk(nodes[i].children, path, visit);
+        path.pop_back();
+    }
+}
+
+bool Delete(std::vector<cuiTreeNode>& nodes, const std::function<bool(const cuiTreeNode&)>& match) {
+    bool any = false;
+    for (auto it = nodes.begin(); it != nodes.end();) {
+        if (match(*it)) {
+            it = nodes.erase(it);
+            any = true;
+        } else {
+            any = Delete(it->children, match) || any;
+            ++it;
+        }
+    }
+    return any;
+}
+
+bool Listed(const std::vector<std::string>& links, const std::string& link) {
+    return !link.empty() &&
+           std::any_of(links.begin(), links.end(), [&](const std::string& l) { return SameSheetRef(l, link); });
+}
+
+// Returns the strongest mark at or below the node: 2 error, 1 warning, 0 none.
+int Mark(cuiTreeNode& node, const std::vector<std::string>& errors, const std::vector<std::string>& warnings) {
+    int below = 0;
+    for (cuiTreeNode& child : node.children) below = std::max(below, Mark(child, errors, warnings));
+    int own = Listed(errors, node.Link()) ? 2 : Listed(warnings, node.Link()) ? 1 : 0;
+    if (!node.shown.expanded) own = std::max(own, below);
+    node.shown.error = own == 2;
+    node.shown.warning = own == 1;
+    return std::max(own, below);
+}
+
+TreeNodeModel ToModel(const cuiTreeNode& node) {
+    TreeNodeModel m = node.shown;
+    for (const cuiTreeNode& child : node.children) m.children.push_back(ToModel(child));
+    return m;
+}
+
+}  // namespace
+
+const std::string& cuiTreeNode::Link() const { return cell.parameter ? *cell.parameter : kNoLink; }
+
+std::uint32_t cuiTreeNode::NodeFlags() const {
+    std::uint32_t flags = 0;
+    for (int n = 0; n < cmcCellObj::kUserFlags; ++n) {
+        if (cell.userFlags[static_cast<std::size_t>(n)]) flags |= 0x04u << n;
+    }
+    return flags;
+}
+
+cuiSheetTree::cuiSheetTree(cuiMain& controller) : basic_(std::make_unique<cmcCellObj>()) {
+    const std::string key = kKey;
+    ParseCell(*basic_, GTex().GetLine(key + "_BasicCell", 0), nullptr, nullptr);
+    roots_ = Build(BuildOutline(OverlayBody(key + "_Body")), basic_.get(),
+                   cuiMain::ModelFamilyText(controller.ModelKind()));
+    if (!roots_.empty()) roots_.front().shown.expanded = true;
+}
+
+cuiTreeNode* cuiSheetTree::NodeAt(const ItemPath& path) {
+    std::vector<cuiTreeNode>* level = &roots_;
+    cuiTreeNode* node = nullptr;
+    for (int i : path) {
+        if (i < 0 || i >= static_cast<int>(level->size())) return nullptr;
+        node = &(*level)[static_cast<std::size_t>(i)];
+        level = &node->children;
+    }
+    return node;
+}
+
+void cuiSheetTree::ForEach(const std::function<void(cuiTreeNode&, const ItemPath&)>& visit) {
+    ItemPath path;
+    Walk(roots_, path, visit);
+}
+
+ItemPath cuiSheetTree::FindLink(const std::string& link) {
+    ItemPath found;
+    ForEach([&](cuiTreeNode& node, const ItemPath& path) {
+        if (found.empty() && node.Link() == link) found = path;
+    });
+    return found;
+}
+
+void cuiSheetTree::DeleteWhere(const std::function<bool(const cuiTreeNode&)>& match) {
+    while (Delete(roots_, match)) {
+    }
+}
+
+void cuiSheetTree::ApplyMarks(const std::vector<std::string>& errorLinks,
+                              const std::vector<std::string>& warningLinks) {
+    for (cuiTreeNode& root : roots_) Mark(root, errorLinks, warningLinks);
+}
+
+TreeNodeModel cuiSheetTree::Model() const { return roots_.empty() ? TreeNodeModel{} : ToModel(roots_.front()); }

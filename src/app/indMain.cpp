@@ -1,0 +1,165 @@
+#include "app/indMain.h"
+
+#include "app/ImagePreparation.h"
+#include "app/ModelRules.h"
+#include "app/cuiSheetTree.h"
+#include "image/RadioText.h"
+#include "image/RecordAccessor.h"
+#include "sheets/cmcGTex.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+// Node flags of the sheet tree: which model kinds a node belongs to.
+constexpr std::uint32_t kNodeMakerOnly = 0x04;
+constexpr std::uint32_t kNodeLmrOnly = 0x08;
+constexpr std::uint32_t kNodeNotLmr = 0x10;
+constexpr std::uint32_t kNodeBiisOnly = 0x20;
+constexpr std::uint32_t kNodeP25Only = 0x40;
+
+constexpr const char* kMemoryChannelsLink = "GI_Sheet_Memory_CH_Top";
+
+}  // namespace
+
+indMain::indMain(indEnviron& settings, cmcEvMan& events)
+    : cuiMain(settings, events, std::max<std::int32_t>(cmcEeprom::kEepromSize, cmcEeprom::kImageSize)) {
+    indMain::ResetModelParameters();
+    events.Subscribe<&indMain::OnModelEvent>(this);
+}
+
+indMain::~indMain() { Events().Unsubscribe<&indMain::OnModelEvent>(this); }
+
+void indMain::ResetModelParameters() {
+    modelCode_ = model::kModelCode;
+    extraCode_ = model::kExtraCode;
+}
+
+void indMain::BuildTree() {
+    cuiMain::BuildTree();
+    cuiTreeNode* root = Tree() ? Tree()->Root() : nullptr;
+    if (!root) return;
+    root->shown.text += GTex().GetLine("GI_AppInd_ModelTree", ModelKind());
+    if (View()) View()->updateTreeNode({0}, root->shown);
+}
+
+int indMain::CheckMakerIdentity(const std::uint8_t* data, std::size_t size, bool withIdentityText) {
+    cmcEeprom received(static_cast<std::int32_t>(size));
+    received.WriteBlock(0, data, static_cast<std::int32_t>(size));
+    return model::checkMakerIdentity(received, CurrentImage(), withIdentityText);
+}
+
+int indMain::CheckNewerData(const std::uint8_t* data, std::size_t size) {
+    constexpr std::size_t kNewerDataByte = 0x17A20;
+    const bool lockout = std::atoi(GTex().GetLine("GI_Sys_LockoutNewerData", 0).c_str()) != 0;
+    return lockout && size > kNewerDataByte && data[kNewerDataByte] != 0 ? 1 : 0;
+}
+
+void indMain::AfterImageLoaded(cmcEeprom& image) {
+    // The image says which model kind it belongs to; the program follows it silently.
+    imageprep::rebuildWorkingArea(image);
+    ChangeModel(model::detectModelKind(image), false);
+    NormaliseImage(image, false);
+    Events().Send(EvMsg::TreeChanged);
+}
+
+void indMain::NormaliseImage(cmcEeprom& image, bool forWriting) {
+    imageprep::normaliseImage(image, InitialImage(), ModelKind(), forWriting);
+}
+
+void indMain::RunWarningCheck(int& errors, int& warnings) {
+    cuiMain::RunWarningCheck(errors, warnings);
+    Events().Post(EvMsg::BanksChanged);
+    Events().Post(EvMsg::ChannelsChanged);
+}
+
+bool indMain::CheckFileCodes(std::int32_t modelCode, std::int32_t extraCode, int& error) {
+    return model::checkFileCodes(modelCode, extraCode, error);
+}
+
+AddressRangeList indMain::AddressRanges(int rangeKind) { return modelAddressRanges(rangeKind); }
+
+void indMain::FillWorkingArea(cmcEeprom& image) { imageprep::fillWorkingAreaFromInitial(image); }
+
+bool indMain::BuildParameterTable(cmcEeprom& image, bool cloneWrite) {
+    return imageprep::buildParameterTable(image, cloneWrite);
+}
+
+std::string indMain::BankLabel(int bank) const {
+    constexpr std::int32_t kBankNames = 0x16DF9;
+    std::string codes(12, '\0');
+    const_cast<indMain*>(this)->CurrentImage().ReadBlock(kBankNames + 12 * bank, codes.data(), 12);
+    std::string name = radioToDisplay(codes);
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    return std::to_string(bank + 1) + ": " + name;
+}
+
+void indMain::ChangeModel(int kind, bool ask) {
+    if (kind == ModelKind() || kind < 0 || kind > 7) return;
+    if (ask) {
+        // Unsaved edits are offered for saving first; then the change itself is confirmed.
+        if (SavePrompt() == platform::DlgAnswer::Cancel) return;
+        if (Ask(GTex().GetBlock("GI_AppMess_ChangeModel"), platform::DlgIcon::Warning,
+                platform::DlgButtons::OkCancel) != platform::DlgAnswer::Ok)
+            return;
+    }
+    Settings().modelType = kind;
+    LoadInitialImage(kind);
+    FillWorkingArea(InitialImage());
+    if (ask) {
+        CurrentImage().Assign(InitialImage());
+        BuildParameterTable(CurrentImage(), false);
+        MarkSaved();
+        SetCurrentFileName("");
+        RefreshBankLabels();
+    }
+    BuildTree();
+}
+
+void indMain::OnModelEvent(cmcEvMessage& m) {
+    if (m.type == EvMsg::TreeChanged) PruneTree();
+    if (m.type == EvMsg::BanksChanged) RefreshBankIcons();
+}
+
+void indMain::RefreshBankIcons() {
+    if (!Tree()) return;
+    const RecordAccessor banks(CurrentImage());
+    Tree()->ForEach([&](cuiTreeNode& node, const ItemPath& path) {
+        const SheetRef ref = ParseSheetRef(node.Link());
+        if (!SameSheetRef(ref.style, "St_ChBank") || ref.options.rfind("Bank", 0) != 0) return;
+        const int bank = std::atoi(ref.options.c_str() + 4);
+        if (bank < 0 || bank >= RecordAccessor::kBanks) return;
+        // 4/5 plain, 6/7 flag A, 8/9 flag B; the second of a pair when the bank holds channels.
+        const int base = banks.bankBitB(bank) ? 8 : banks.bankBitA(bank) ? 6 : 4;
+        const int image = base + (banks.bankCount(bank) > 0 ? 1 : 0);
+        if (node.shown.imageIndex == image) return;
+        node.shown.imageIndex = image;
+        if (View()) View()->updateTreeNode(path, node.shown);
+    });
+}
+
+void indMain::PruneTree() {
+    cuiSheetTree* tree = Tree();
+    if (!tree) return;
+    cuiTreeNode* selectedNode = tree->NodeAt(tree->Selected());
+    const std::string selectedLink = selectedNode ? selectedNode->Link() : std::string();
+
+    const int kind = ModelKind();
+    std::uint32_t remove = 0;
+    if (!MakerMode()) remove |= kNodeMakerOnly;
+    remove |= model::isLmr(kind) ? kNodeNotLmr : kNodeLmrOnly;
+    if (!model::isBiisPmr(kind)) remove |= kNodeBiisOnly;
+    if (!model::isP25(kind)) remove |= kNodeP25Only;
+    tree->DeleteWhere([remove](const cuiTreeNode& n) { return (n.NodeFlags() & remove) != 0; });
+    tree->ForEach([](cuiTreeNode& n, const ItemPath&) {
+        if (n.Link() == kMemoryChannelsLink) n.children.clear();
+    });
+
+    // The selection moves on when the node it was on is gone.
+    cuiTreeNode* now = tree->NodeAt(tree->Selected());
+    if (!now || now->Link() != selectedLink) {
+        const ItemPath again = tree->FindLink(selectedLink);
+        tree->SetSelected(again.empty() ? ItemPath{0} : again);
+    }
+}

@@ -1,0 +1,55 @@
+#include "ui/Startup.h"
+
+#include "app/indEnviron.h"
+#include "app/indMain.h"
+#include "platform/InstanceLock.h"
+#include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtScheduler.h"
+#include "sheets/cmcCellObj.h"
+#include "sheets/cmcGTex.h"
+#include "ui/TForm1.h"
+#include "ui/UiFonts.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QTimer>
+
+int RunTrelvix(QApplication& app, const StartupHooks& hooks) {
+    platform::installQtFatalPresenter();
+    platform::QtScheduler scheduler;
+    platform::ScopedScheduler useScheduler(scheduler);
+    platform::QtDialogs dialogs;
+    platform::ScopedDialogs useDialogs(dialogs);
+
+    const QRect screen = app.primaryScreen() ? app.primaryScreen()->geometry() : QRect(0, 0, 1024, 768);
+    platform::RegFileSettings store(platform::RegFileSettings::defaultPath(),
+                                    std::string("HKEY_CURRENT_USER\\") + indEnviron::kKeyPath);
+    auto lock = platform::makeSystemInstanceLock();
+    indEnviron settings(indEnviron::kMutexName, store, *lock, {screen.width(), screen.height()});
+    // A second instance leaves at once, without a window and without touching the settings.
+    if (!settings.IsFirstInstance()) return 0;
+
+    cmcEvMan events;
+    indMain controller(settings, events);
+
+    TForm1 form(controller);
+    dialogs.setParent(&form);
+    const std::string title = GTex().GetLine("GI_Sys_AppTitle_ADJ", 0);
+    form.setWindowTitle(QString::fromStdString(title));
+    QApplication::setApplicationName(QString::fromStdString(title));
+    {
+        cmcCellObj look;
+        ParseCell(look, GTex().GetLine("GI_Form_Main_BasicCell", 0), nullptr, nullptr);
+        if (look.font) form.setFont(ToQFont(*look.font, form.font()));
+    }
+    const QRect work = app.primaryScreen() ? app.primaryScreen()->availableGeometry() : screen;
+    const WinRect placed = KeepReachable({settings.left, settings.top, settings.width, settings.height},
+                                         {work.left(), work.top(), work.right() + 1, work.bottom() + 1});
+    form.resize(std::max(400, placed.width), std::max(200, placed.height));
+    form.move(placed.left, placed.top);
+
+    controller.BuildMainWindow(form);
+    form.show();
+    if (hooks.onShown) QTimer::singleShot(0, &form, [&] { hooks.onShown(form); });
+    return app.exec();
+}

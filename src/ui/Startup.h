@@ -1,0 +1,16 @@
+#pragma once
+// The program's start-up and shutdown, in the order the process-wide objects need:
+// settings (with the single-instance lock), the overlay stores, the event manager, the
+// controller; then the main window. Returns the process exit code.
+
+#include <functional>
+
+class QApplication;
+class TForm1;
+
+struct StartupHooks {
+    // Called once the main window is shown (benchmarks and screenshots stop here).
+    std::function<void(TForm1&)> onShown;
+};
+
+int RunTrelvix(QApplication& app, const StartupHooks& hooks = {});

@@ -1,0 +1,8 @@
+#pragma once
+// The program's toolkit-free font record as a Qt font.
+
+#include "sheets/cmcFont.h"
+
+#include <QFont>
+
+QFont ToQFont(const cmcFont& font, const QFont& base);

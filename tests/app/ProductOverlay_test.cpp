@@ -1,0 +1,91 @@
+// The product overlay against the program: every menu, toolbar button and tree node of
+// every model kind parses, binds to known identifiers, and the tree keeps exactly the
+// nodes of the kind. A missing key or bad markup fails here, not in a user's hands.
+
+#include "app/cuiMenu.h"
+#include "app/cuiSheetTree.h"
+#include "app/ModelRules.h"
+#include "app/indMain.h"
+#include "platform/doubles/ScriptedDialogs.h"
+#include "platform/doubles/VirtualScheduler.h"
+#include "sheets/cmcGTex.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ProductOverlayTest : public ::testing::Test {
+protected:
+    ProductOverlayTest() { overlay.AttachFile(std::string(TRELVIX_SOURCE_DIR) + "/data/Trelvix.OVL"); }
+    platform::ScopedVirtualTime time;
+    platform::ScopedScriptedDialogs dialogs;
+    platform::SettingsTree store;
+    platform::MemoryInstanceLock lock;
+    indEnviron settings{indEnviron::kMutexName, store, lock, {1024, 768}};
+    cmcGTex overlay;
+    ScopedGTex install{overlay};
+    cmcEvMan events;
+};
+
+std::size_t CountItems(const std::vector<cuiMenuItem>& items) {
+    std::size_t n = items.size();
+    for (const auto& i : items) n += CountItems(i.children);
+    return n;
+}
+
+TEST_F(ProductOverlayTest, MenuAndToolbarBuild) {
+    indMain controller(settings, events);
+    cuiMenu menu(controller, "GI_Menu_Main");
+    menu.UpdateStates();
+    EXPECT_GT(CountItems(menu.Items()), 30u);
+    ASSERT_NE(menu.FindCommand(CellIdOf("CL_Menu_File_Save")), nullptr);
+    EXPECT_TRUE(menu.FindCommand(CellIdOf("CL_Model_Lmr_Mob"))->shown.checked) << "default kind 4";
+    cuiToolBar bar(controller, "GI_ToolBar_Main");
+    bar.UpdateStates();
+    for (const cuiToolButton& b : bar.Buttons()) {
+        if (b.shown.kind == ToolButtonModel::Kind::Button) {
+            EXPECT_TRUE(b.hasCell) << b.shown.tooltip;
+            EXPECT_GE(b.shown.imageIndex, 0) << b.shown.tooltip;
+            EXPECT_LE(b.shown.imageIndex, 12) << b.shown.tooltip;
+        }
+    }
+}
+
+TEST_F(ProductOverlayTest, TreeOfEveryModelKindKeepsOnlyItsNodes) {
+    for (int kind = 0; kind < 8; ++kind) {
+        settings.modelType = kind;
+        indMain controller(settings, events);
+        controller.BuildTree();
+        cuiSheetTree& tree = *controller.Tree();
+        struct {
+            bool lmr, p25, biis;
+        } t{model::isLmr(kind), model::isP25(kind), model::isBiisPmr(kind)};
+        int banks = 0, nodes = 0;
+        tree.ForEach([&](cuiTreeNode& node, const ItemPath&) {
+            ++nodes;
+            const std::uint32_t f = node.NodeFlags();
+            EXPECT_FALSE(f & 0x04) << "maker-only node " << node.shown.text;
+            EXPECT_FALSE(!t.lmr && (f & 0x08)) << kind << " " << node.shown.text;
+            EXPECT_FALSE(t.lmr && (f & 0x10)) << kind << " " << node.shown.text;
+            EXPECT_FALSE(!t.biis && (f & 0x20)) << kind << " " << node.shown.text;
+            EXPECT_FALSE(!t.p25 && (f & 0x40)) << kind << " " << node.shown.text;
+            EXPECT_EQ(node.cell.key.id, CellIdOf("CallSheet")) << node.shown.text;
+            const SheetRef ref = ParseSheetRef(node.Link());
+            if (ref.style == "St_ChBank") {
+                EXPECT_EQ(ref.key, "GI_Sheet_Mch_" + cuiMain::ModelFamilyText(kind));
+                EXPECT_EQ(ref.options, "Bank " + std::to_string(banks));
+                ++banks;
+            }
+            if (node.Link() == "GI_Sheet_Memory_CH_Top") {
+                EXPECT_TRUE(node.children.empty());
+            }
+        });
+        EXPECT_EQ(banks, 128) << kind;
+        EXPECT_GT(nodes, 140) << kind;
+        EXPECT_NE(tree.Root()->shown.text.find(GTex().GetLine("GI_AppInd_ModelTree", kind)), std::string::npos);
+        EXPECT_EQ(tree.FindLink("GI_Sheet_Digi_Top").empty(), !t.p25) << kind;
+        EXPECT_EQ(tree.FindLink("GI_Sheet_Trunk_Top").empty(), !t.biis) << kind;
+    }
+}
+
+}  // namespace
