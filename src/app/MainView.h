@@ -4,6 +4,7 @@
 // asks the window to show them. The Qt skin implements `MainView`; tests use a fake.
 
 #include "app/MainLayout.h"
+#include "sheets/cmcFont.h"
 
 #include <cstdint>
 #include <optional>
@@ -69,6 +70,8 @@ public:
     virtual void showMenu(const std::vector<MenuItemModel>& items) = 0;
     virtual void showToolbar(const std::vector<ToolButtonModel>& buttons, bool visible) = 0;
     virtual void showTree(const TreeNodeModel* root) = 0;     // null: no tree
+    // The tree's font and background, from the tree's basic cell.
+    virtual void setTreeLook(const cmcFont& font, std::uint32_t background) = 0;
     virtual void updateTreeNode(const ItemPath& path, const TreeNodeModel& node) = 0;
     virtual void selectTreeNode(const ItemPath& path) = 0;
     virtual void showStatus(const StatusModel& status) = 0;

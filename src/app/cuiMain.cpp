@@ -118,6 +118,8 @@ void cuiMain::BuildTree() {
     // The model controller prunes the tree on this message; the window then shows what is left.
     events_.Send(EvMsg::TreeChanged);
     if (view_) {
+        const cmcCellObj& look = tree_->BasicCell();
+        view_->setTreeLook(look.font.value_or(cmcFont{}), look.colour);
         const TreeNodeModel model = tree_->Model();
         view_->showTree(tree_->Root() ? &model : nullptr);
     }

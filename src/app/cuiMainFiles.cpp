@@ -121,7 +121,7 @@ int cuiMain::SaveAs() {
     platform::FileRequest request;
     request.title = GTex().GetLine("GI_Sys_AppTitle_ADJ", 0);
     request.defaultExtension = GTex().GetLine("GI_Sys_Dialog_FOpen", 0);
-    request.filters = {GTex().GetLine("GI_Sys_Dialog_FOpen", 1)};
+    request.filters = platform::FileFiltersFromPairs(GTex().GetLine("GI_Sys_Dialog_FOpen", 1));
     request.fileName = IsUntitled() ? "Untitled" : FileNamePart(currentFileName_);
     request.directory = workingDirectory_;
     auto path = platform::dialogs().saveFile(request);
@@ -171,7 +171,7 @@ int cuiMain::Open() {
     platform::FileRequest request;
     request.title = GTex().GetLine("GI_Sys_AppTitle_ADJ", 0);
     request.defaultExtension = GTex().GetLine("GI_Sys_Dialog_FOpen", 0);
-    request.filters = {GTex().GetLine("GI_Sys_Dialog_FOpen", 1)};
+    request.filters = platform::FileFiltersFromPairs(GTex().GetLine("GI_Sys_Dialog_FOpen", 1));
     request.directory = workingDirectory_;
     auto path = platform::dialogs().openFile(request);
     if (!path) return 1;

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -27,6 +28,10 @@ struct FileRequest {
     std::vector<std::string> filters;     // "Data files (*.tdf)", ...
     std::string defaultExtension;         // without the dot
 };
+
+// Filters written as "description|pattern|description|pattern" (several patterns of one
+// filter separated by ';') as one entry each: "description (pattern ...)".
+std::vector<std::string> FileFiltersFromPairs(std::string_view pairs);
 
 class Dialogs {
 public:

@@ -1,11 +1,12 @@
 #include "platform/SettingsStore.h"
 
-#include "platform/AtomicFile.h"
+#include "platform/FileReplace.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -167,7 +168,12 @@ RegFileSettings::RegFileSettings(std::string path, std::string rootKey)
     }
 }
 
-bool RegFileSettings::flush() { return writeFileAtomically(path_, formatRegText(subkeys_, rootKey_, outside_)); }
+bool RegFileSettings::flush() {
+    std::error_code ec;
+    const std::filesystem::path parent = std::filesystem::path(path_).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+    return replaceFile(path_, formatRegText(subkeys_, rootKey_, outside_)) == ReplaceResult::Ok;
+}
 
 std::string RegFileSettings::defaultPath() {
     std::string base;

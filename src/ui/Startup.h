@@ -8,8 +8,17 @@
 class QApplication;
 class TForm1;
 
+namespace platform {
+class SettingsStore;
+class InstanceLock;
+}  // namespace platform
+
 struct StartupHooks {
-    // Called once the main window is shown (benchmarks and screenshots stop here).
+    // The settings backend and the instance lock; the per-user file and the system lock
+    // when not given.
+    platform::SettingsStore* settings = nullptr;
+    platform::InstanceLock* lock = nullptr;
+    // Called once the main window is shown (benchmarks and tests act from here).
     std::function<void(TForm1&)> onShown;
 };
 

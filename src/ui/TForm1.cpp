@@ -1,6 +1,7 @@
 #include "ui/TForm1.h"
 
 #include "ui/UiColours.h"
+#include "ui/UiFonts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -272,6 +273,14 @@ void TForm1::showTree(const TreeNodeModel* root) {
     if (root) addTreeNode(nullptr, *root);
     tree_->setVisible(true);
     filling_ = false;
+}
+
+void TForm1::setTreeLook(const cmcFont& font, std::uint32_t background) {
+    tree_->setFont(ToQFont(font, QApplication::font()));
+    QPalette pal = tree_->palette();
+    pal.setColor(QPalette::Base, ToQColor(background));
+    pal.setColor(QPalette::Text, ToQColor(font.colour));
+    tree_->setPalette(pal);
 }
 
 QTreeWidgetItem* TForm1::itemAt(const ItemPath& path) const {

@@ -36,6 +36,7 @@ public:
     void showToolbar(const std::vector<ToolButtonModel>& buttons, bool visible) override;
     void showTree(const TreeNodeModel* root) override;
     void updateTreeNode(const ItemPath& path, const TreeNodeModel& node) override;
+    void setTreeLook(const cmcFont& font, std::uint32_t background) override;
     void selectTreeNode(const ItemPath& path) override;
     void showStatus(const StatusModel& status) override;
     void showSheet(const std::string& sheetKey, const std::string& caption) override;

@@ -40,6 +40,7 @@ struct FakeView : MainView {
         if (root) tree = *root; else tree.reset();
     }
     void updateTreeNode(const ItemPath&, const TreeNodeModel&) override {}
+    void setTreeLook(const cmcFont&, std::uint32_t) override {}
     void selectTreeNode(const ItemPath& p) override { selected = p; }
     void showStatus(const StatusModel& s) override { status = s; }
     void showSheet(const std::string& key, const std::string& caption) override {

@@ -81,6 +81,12 @@ TEST(ScriptedDialogs, AnswersInOrderAndRecordsUnscriptedQuestions) {
     EXPECT_EQ(d.dialogs.unscripted, (std::vector<std::string>{"Again?"}));
 }
 
+TEST(FileFilters, PairsBecomeOneFilterEach) {
+    EXPECT_EQ(platform::FileFiltersFromPairs("Data files (*.tdf)|*.tdf|Texts|*.txt;*.log"),
+              (std::vector<std::string>{"Data files (*.tdf)", "Texts (*.txt *.log)"}));
+    EXPECT_TRUE(platform::FileFiltersFromPairs("lonely").empty());
+}
+
 TEST(FatalStopDeathTest, ShowsTheTextWithTheExecutableNameAndAborts) {
     EXPECT_EQ(platform::formatOne("Cannot open '%s'.", "/x/y.tdf"), "Cannot open '/x/y.tdf'.");
     EXPECT_DEATH(platform::fatalStop("Self Check Error.\nEEPROM Map is too large."),

@@ -132,6 +132,18 @@ TEST_F(TForm1Test, ImageListsHoldEveryIconInIndexOrder) {
     for (const QIcon& icon : TForm1::ToolbarImages()) EXPECT_FALSE(icon.pixmap(16, 16).isNull());
 }
 
+TEST_F(TForm1Test, ClosingWhileMaximisedStoresTheRestoredBounds) {
+    TForm1 form(events);
+    form.setGeometry(100, 120, 640, 480);
+    form.show();
+    form.showMaximized();
+    QApplication::processEvents();
+    const std::optional<WinRect> bounds = form.restoredBounds();
+    ASSERT_TRUE(bounds.has_value());
+    EXPECT_EQ(bounds->width, 640);
+    EXPECT_EQ(bounds->height, 480);
+}
+
 TEST_F(TForm1Test, CloseAsksTheController) {
     TForm1 form(events);
     form.show();

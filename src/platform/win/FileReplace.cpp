@@ -1,4 +1,4 @@
-#include "platform/AtomicFile.h"
+#include "platform/FileReplace.h"
 
 #include <windows.h>
 
@@ -8,29 +8,30 @@
 
 namespace platform {
 
-bool writeFileAtomically(const std::string& path, const std::string& contents, std::string* error) {
+ReplaceResult replaceFile(const std::string& path, std::string_view contents) {
     namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path target(path);
-    if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
+    if (path.empty()) return ReplaceResult::CannotOpen;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return ReplaceResult::CannotOpen;
     const std::string temp = path + ".tmp";
+    std::error_code ec;
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return ReplaceResult::CannotOpen;
         out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
         out.flush();
         if (!out) {
             out.close();
             fs::remove(temp, ec);
-            if (error) *error = path + ": write failed";
-            return false;
+            return ReplaceResult::WriteFailed;
         }
     }
     if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         fs::remove(temp, ec);
-        if (error) *error = path + ": rename failed";
-        return false;
+        return ReplaceResult::WriteFailed;
     }
-    return true;
+    return ReplaceResult::Ok;
 }
 
 }  // namespace platform
