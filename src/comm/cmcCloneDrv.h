@@ -13,16 +13,7 @@
 #include "comm/cmcTick.h"
 #include "comm/dst_CDrv_Result.h"
 
-#if __has_include("image/cmcIcfFile.h")
 #include "image/cmcIcfFile.h"
-#else
-#include <vector>
-struct AddressRange {
-    std::int32_t start;
-    std::int32_t end;
-};
-using AddressRangeList = std::vector<AddressRange>;
-#endif
 
 #include <cstdint>
 #include <functional>
