@@ -1,4 +1,6 @@
 // The termios backend of the serial seam.
+#include "platform/posix/SerialPosix.h"
+
 #include "platform/SerialPort.h"
 
 #include <fcntl.h>
@@ -47,26 +49,6 @@ tcflag_t sizeFlag(int dataBits) {
         case 8: return CS8;
         default: return CS5;  // 4 data bits do not exist on this side; the nearest is 5
     }
-}
-
-// Why the device could not be opened, in words a technician can act on.
-std::string openFailure(const std::string& path, int error) {
-    std::string text = "cannot open " + path + ": " + std::strerror(error);
-    if (error == EACCES || error == EPERM) {
-        struct stat st{};
-        if (::stat(path.c_str(), &st) == 0) {
-            if (const group* g = ::getgrgid(st.st_gid)) {
-                text += ". The device belongs to the group '" + std::string(g->gr_name) +
-                        "': add your user to that group (usermod -aG " + g->gr_name +
-                        " <user>) and log in again";
-            }
-        }
-    } else if (error == EBUSY || error == EWOULDBLOCK) {
-        text = "cannot open " + path + ": the port is in use by another program";
-    } else if (error == ENOENT) {
-        text = "cannot open " + path + ": no such device (is the cable plugged in?)";
-    }
-    return text;
 }
 
 class PosixSerialDevice : public SerialDevice {
@@ -130,13 +112,13 @@ public:
         }
         const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) {
-            reason = openFailure(path, errno);
+            reason = serialOpenFailure(path, errno);
             return nullptr;
         }
         // TIOCEXCL keeps other programs out (not the superuser); the lock also keeps out
         // another copy of a program that asks first, whoever runs it.
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            reason = openFailure(path, EBUSY);
+            reason = serialOpenFailure(path, EBUSY);
             ::close(fd);
             return nullptr;
         }
@@ -180,6 +162,26 @@ public:
 };
 
 }  // namespace
+
+// Why the device could not be opened, in words a technician can act on.
+std::string serialOpenFailure(const std::string& path, int error) {
+    std::string text = "cannot open " + path + ": " + std::strerror(error);
+    if (error == EACCES || error == EPERM) {
+        struct stat st{};
+        if (::stat(path.c_str(), &st) == 0) {
+            if (const group* g = ::getgrgid(st.st_gid)) {
+                text += ". The device belongs to the group '" + std::string(g->gr_name) +
+                        "': add your user to that group (usermod -aG " + g->gr_name +
+                        " <user>) and log in again";
+            }
+        }
+    } else if (error == EBUSY || error == EWOULDBLOCK) {
+        text = "cannot open " + path + ": the port is in use by another program";
+    } else if (error == ENOENT) {
+        text = "cannot open " + path + ": no such device (is the cable plugged in?)";
+    }
+    return text;
+}
 
 SerialPorts& systemSerialPorts() {
     static PosixSerialPorts ports;
