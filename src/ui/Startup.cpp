@@ -3,6 +3,7 @@
 #include "app/indEnviron.h"
 #include "app/indMain.h"
 #include "platform/InstanceLock.h"
+#include "platform/SerialPort.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtScheduler.h"
 #include "sheets/cmcCellObj.h"
@@ -33,6 +34,15 @@ int RunTrelvix(QApplication& app, const StartupHooks& hooks) {
                         hooks.lock ? *hooks.lock : *systemLock, {screen.width(), screen.height()});
     // A second instance leaves at once, without a window and without touching the settings.
     if (!settings.IsFirstInstance()) return 0;
+
+    // COM port numbers reach the device paths stored in the settings.
+    platform::setStoredComPortLookup([&settings](int n) -> std::optional<std::string> {
+        std::string path = settings.StoredPortPath(n);
+        return path.empty() ? std::nullopt : std::optional<std::string>(path);
+    });
+    struct ForgetLookup {
+        ~ForgetLookup() { platform::setStoredComPortLookup(nullptr); }
+    } forgetLookup;
 
     cmcEvMan events;
     indMain controller(settings, events);
