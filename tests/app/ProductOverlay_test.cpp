@@ -6,6 +6,7 @@
 #include "app/cuiSheetTree.h"
 #include "app/ModelRules.h"
 #include "app/indMain.h"
+#include "ControllerWorld.h"
 #include "platform/doubles/ScriptedDialogs.h"
 #include "platform/doubles/VirtualScheduler.h"
 #include "sheets/cmcGTex.h"
@@ -14,18 +15,7 @@
 
 namespace {
 
-class ProductOverlayTest : public ::testing::Test {
-protected:
-    ProductOverlayTest() { overlay.AttachFile(std::string(TRELVIX_SOURCE_DIR) + "/data/Trelvix.OVL"); }
-    platform::ScopedVirtualTime time;
-    platform::ScopedScriptedDialogs dialogs;
-    platform::SettingsTree store;
-    platform::MemoryInstanceLock lock;
-    indEnviron settings{indEnviron::kMutexName, store, lock, {1024, 768}};
-    cmcGTex overlay;
-    ScopedGTex install{overlay};
-    cmcEvMan events;
-};
+class ProductOverlayTest : public ::testing::Test, protected ControllerWorld {};
 
 std::size_t CountItems(const std::vector<cuiMenuItem>& items) {
     std::size_t n = items.size();

@@ -3,6 +3,7 @@
 
 #include "app/cuiSheetTree.h"
 #include "app/indMain.h"
+#include "ControllerWorld.h"
 #include "platform/doubles/ScriptedDialogs.h"
 #include "platform/doubles/VirtualScheduler.h"
 #include "sheets/cmcGTex.h"
@@ -56,12 +57,9 @@ struct FakeView : MainView {
     void requestClose() override { closeRequested = true; }
 };
 
-class cuiMainTest : public ::testing::Test {
+class cuiMainTest : public ::testing::Test, protected ControllerWorld {
 protected:
-    cuiMainTest() {
-        overlay.AttachFile(std::string(TRELVIX_SOURCE_DIR) + "/data/Trelvix.OVL");
-        controller.SetDataDirectory(std::string(TRELVIX_BIN_DIR));
-    }
+    cuiMainTest() { controller.SetDataDirectory(std::string(TRELVIX_BIN_DIR)); }
     void Start() {
         controller.BuildMainWindow(view);
         time.clock.advance(200);  // the tree's selection opens its sheet
@@ -74,14 +72,6 @@ protected:
         controller.CheckModified();
     }
 
-    platform::ScopedVirtualTime time;
-    platform::ScopedScriptedDialogs dialogs;
-    platform::SettingsTree store;
-    platform::MemoryInstanceLock lock;
-    indEnviron settings{indEnviron::kMutexName, store, lock, {1024, 768}};
-    cmcGTex overlay;
-    ScopedGTex install{overlay};
-    cmcEvMan events;
     indMain controller{settings, events};
     FakeView view;
     testsupport::TempDir dir;

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "QtTestApp.h"
+
 namespace {
 
 std::vector<std::string> journal;
@@ -37,12 +39,7 @@ struct RecordingLock : platform::MemoryInstanceLock {
 
 class StartupTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_ui";
-        static char* argv[] = {name, nullptr};
-        if (!qApp) new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { EnsureQtTestApp(); }
     void SetUp() override { journal.clear(); }
     RecordingStore store;
     RecordingLock lock;

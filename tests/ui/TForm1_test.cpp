@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "QtTestApp.h"
+
 namespace {
 
 // Records what the window reports.
@@ -58,12 +60,7 @@ TreeNodeModel Node(const char* text, int image, std::vector<TreeNodeModel> child
 
 class TForm1Test : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "test_ui";
-        static char* argv[] = {name, nullptr};
-        if (!qApp) new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { EnsureQtTestApp(); }
     FakeEvents events;
 };
 
