@@ -135,6 +135,14 @@ int main(int argc, char** argv) {
         usage(std::cerr);
         return kUsageError;
     }
+    // Signals are caught from here on, so a stop that follows the first line always cleans up.
+    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return 1;
+    struct sigaction sa{};
+    sa.sa_handler = onSignal;
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
+    signal(SIGPIPE, SIG_IGN);
     cmcEeprom image = radiosim::patternImage();
     if (!o.image.empty()) {
         std::uint16_t model = 0, extra = 0;
@@ -177,13 +185,6 @@ int main(int argc, char** argv) {
     }
     std::cout << device << std::endl;
 
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return 1;
-    struct sigaction sa{};
-    sa.sa_handler = onSignal;
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGHUP, &sa, nullptr);
-    signal(SIGPIPE, SIG_IGN);
     loop.watch(signalPipe[0], POLLIN, [&loop](short) { loop.quit(); });
     loop.run();
 
