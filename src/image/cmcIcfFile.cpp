@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <filesystem>
 #include <cstdio>
 #include <fstream>
 
@@ -186,16 +187,26 @@ int cmcIcfFile::Write(const std::string& path, std::span<const AddressRange> ran
     return Report(FileError::FileAccess);
 }
 
+namespace {
+// Only a regular file can be a data file: a folder or a device cannot be opened as one.
+bool openDataFile(std::ifstream& in, const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    in.open(path, std::ios::binary);
+    return static_cast<bool>(in);
+}
+}  // namespace
+
 int cmcIcfFile::Read(const std::string& path, std::span<const AddressRange> ranges) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in || !image_) return Report(FileError::FileOpen);
+    std::ifstream in;
+    if (!image_ || !openDataFile(in, path)) return Report(FileError::FileOpen);
     FileLines lines(in);
     return ReadFrom(lines, &ranges);
 }
 
 int cmcIcfFile::Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in || !image_) return Report(FileError::FileOpen);
+    std::ifstream in;
+    if (!image_ || !openDataFile(in, path)) return Report(FileError::FileOpen);
     FileLines lines(in);
     return ReadFrom(lines, nullptr);
 }

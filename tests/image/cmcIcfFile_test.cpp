@@ -253,6 +253,7 @@ TEST(cmcIcfFileRead, FullSaveReadWithTheCloneWriteRangesIsOutsideTheRequiredRang
     EXPECT_EQ(reader.file.Read(dir.file("f.tdf"), modelAddressRanges(0)), FileError::Data);
     EXPECT_EQ(reader.file.Read(dir.file("f.tdf"), modelAddressRanges(3)), FileError::Ok);
     EXPECT_EQ(reader.file.Read(dir.file("missing.tdf"), modelAddressRanges(3)), FileError::FileOpen);
+    EXPECT_EQ(reader.file.Read(dir.path().string()), FileError::FileOpen) << "a folder is not a data file";
 }
 
 TEST(cmcIcfFileRanges, KindsGiveTheirRanges) {

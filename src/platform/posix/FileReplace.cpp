@@ -70,7 +70,10 @@ ReplaceResult replaceFile(const std::string& path, std::string_view contents) {
     }
 
     const fs::path dir = target.parent_path();
-    std::string temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string leaf(1, '.');
+    leaf.append(target.filename().string());
+    leaf.append(".XXXXXX");
+    std::string temp = (dir / leaf).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return ReplaceResult::CannotOpen;
 
