@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
@@ -69,6 +70,10 @@ std::string formatRegText(const SettingsTree::Subkeys& subkeys, const std::strin
 // Parses export text; false when the text is not in the format (nothing is kept then).
 bool parseRegText(const std::string& text, const std::string& rootKey, SettingsTree::Subkeys& subkeys,
                   SettingsTree::Subkeys& outside);
+
+// The user's settings below `keyPath` (for example "Software\Vorn\Tarsel"): the registry
+// on Windows, elsewhere the per-user file of RegFileSettings::defaultPath().
+std::unique_ptr<SettingsStore> makeUserSettingsStore(const std::string& keyPath);
 
 // The per-user settings file `path` in registry export format. Loaded at construction (a
 // missing or unreadable file is an empty store); `flush` writes the whole file through a

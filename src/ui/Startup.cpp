@@ -23,14 +23,11 @@ int RunTrelvix(QApplication& app, const StartupHooks& hooks) {
     platform::ScopedDialogs useDialogs(dialogs);
 
     const QRect screen = app.primaryScreen() ? app.primaryScreen()->geometry() : QRect(0, 0, 1024, 768);
-    std::unique_ptr<platform::SettingsStore> fileStore;
-    if (!hooks.settings) {
-        fileStore = std::make_unique<platform::RegFileSettings>(
-            platform::RegFileSettings::defaultPath(), std::string("HKEY_CURRENT_USER\\") + indEnviron::kKeyPath);
-    }
+    std::unique_ptr<platform::SettingsStore> userStore;
+    if (!hooks.settings) userStore = platform::makeUserSettingsStore(indEnviron::kKeyPath);
     std::unique_ptr<platform::InstanceLock> systemLock;
     if (!hooks.lock) systemLock = platform::makeSystemInstanceLock();
-    indEnviron settings(indEnviron::kMutexName, hooks.settings ? *hooks.settings : *fileStore,
+    indEnviron settings(indEnviron::kMutexName, hooks.settings ? *hooks.settings : *userStore,
                         hooks.lock ? *hooks.lock : *systemLock, {screen.width(), screen.height()});
     // A second instance leaves at once, without a window and without touching the settings.
     if (!settings.IsFirstInstance()) return 0;
