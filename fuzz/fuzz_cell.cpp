@@ -24,22 +24,14 @@ struct FatalStopped {};
 
 // Models the input may use (or redefine: the first occurrence of a key wins).
 const std::vector<std::string> kTail = {
-    "#GI_Sheet_Fuzz_Style",
-    "(FixedCols=1)(FixedRows=1)",
-    "#CellModel_Basic",
-    "<-(Color=clWindow)(Font=DEFAULT_CHARSET,,clWindowText,-17,,,)(PopupMenu=GI_PMenu_Edit)",
-    "#CellModel_iChI",
-    "^-WH(Color=clGray)(Font=,,clWhite,,,fsBold,)",
-    "#CellModel_eWh",
-    "S<_WHB",
-    "#CellModel_iQp",
-    "(%CT_Null.CL_Misc_QuarterPillar)",
-    "#CellModel_Loop",
-    "($Loop)",
-    "#CellModel_Ping",
-    "S($Pong)",
-    "#CellModel_Pong",
-    "($Ping)",
+    "#GI_Sheet_Fuzz_Style", "(FixedCols=1)(FixedRows=1)",
+    "#CellModel_Basic",     "<-(Color=clWindow)(Font=DEFAULT_CHARSET,,clWindowText,-17,,,)(PopupMenu=GI_PMenu_Edit)",
+    "#CellModel_iChI",      "^-WH(Color=clGray)(Font=,,clWhite,,,fsBold,)",
+    "#CellModel_eWh",       "S<_WHB",
+    "#CellModel_iQp",       "(%CT_Null.CL_Misc_QuarterPillar)",
+    "#CellModel_Loop",      "($Loop)",
+    "#CellModel_Ping",      "S($Pong)",
+    "#CellModel_Pong",      "($Ping)",
     "#End_Of_Ovl",
 };
 

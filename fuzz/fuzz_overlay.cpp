@@ -9,13 +9,14 @@
 #include "platform/FatalStop.h"
 #include "sheets/cmcGTex.h"
 
+#include <unistd.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -39,24 +40,26 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
-bool IsKeyLine(const std::string& line) { return line.size() >= 2 && line[0] == '#'; }
+bool IsKeyLine(const std::string& line) {
+    return line.size() >= 2 && line[0] == '#';
+}
 
-// The naive reading: every line in a vector, keys looked up from the top each time.
+// The naive reading: every line in a vector, each key at its first key line.
 struct Model {
     std::vector<std::string> lines;
     std::size_t readable = 0;  // lines a lookup may reach
     std::size_t end = 0;       // the first end marker
+    std::map<std::string, std::size_t> keys;
 
-    std::optional<std::size_t> Key(const std::string& key) const {
+    void Index() {
         for (std::size_t i = 0; i <= end; ++i) {
-            if (IsKeyLine(lines[i]) && lines[i].compare(1, std::string::npos, key) == 0) return i;
+            if (IsKeyLine(lines[i])) keys.emplace(lines[i].substr(1), i);
         }
-        return std::nullopt;
     }
     std::optional<std::string> Line(const std::string& key, int n) const {
-        const auto k = Key(key);
-        if (!k || n < 0 || *k + 1 + static_cast<std::size_t>(n) >= readable) return std::nullopt;
-        return lines[*k + 1 + static_cast<std::size_t>(n)];
+        const auto k = keys.find(key);
+        if (k == keys.end() || n < 0 || k->second + 1 + static_cast<std::size_t>(n) >= readable) return std::nullopt;
+        return lines[k->second + 1 + static_cast<std::size_t>(n)];
     }
     std::optional<std::string> Block(const std::string& key) const {
         std::string block;
@@ -120,6 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pointers.push_back(nullptr);
     model.end = 0;
     while (model.lines[model.end] != "#End_Of_Ovl") ++model.end;
+    model.Index();
 
     bool plain = text.find_first_of(std::string("\r\0", 2)) == std::string::npos;
     for (const auto& line : model.lines) plain = plain && line.size() <= cmcGTex::kMaxLineLength;

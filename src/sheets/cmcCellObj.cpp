@@ -17,7 +17,7 @@ constexpr std::string_view kCounterEscapeError = "Illegal Ch No.";
 std::string Unescape(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
-        if (text[i] == '\\' && !IsLeadByte(text[i])) {
+        if (text[i] == '\\') {
             ++i;
             if (i >= text.size()) break;
         }

@@ -7,11 +7,12 @@
 
 namespace {
 
-// a * b / c rounded to the nearest, halves away from zero.
-std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c) {
+// a * b / c rounded to the nearest, halves away from zero, in 64 bits (the caller
+// saturates, after its own sign change).
+std::int64_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c) {
     const std::int64_t p = std::int64_t{a} * b;
     const std::int64_t q = (std::llabs(p) + c / 2) / c;
-    return Saturate(p < 0 ? -q : q);
+    return p < 0 ? -q : q;
 }
 
 struct Named {
@@ -83,11 +84,11 @@ void ApplyStyles(std::string_view field, cmcFont& font) {
 }  // namespace
 
 std::int32_t cmcFont::Size() const {
-    return -MulDiv(height, 72, kPixelsPerInch);
+    return Saturate(-MulDiv(height, 72, kPixelsPerInch));
 }
 
 void cmcFont::SetSize(std::int32_t points) {
-    height = -MulDiv(points, kPixelsPerInch, 72);
+    height = Saturate(-MulDiv(points, kPixelsPerInch, 72));
 }
 
 void ApplyFont(std::string_view spec, cmcFont& font) {

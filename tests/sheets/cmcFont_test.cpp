@@ -40,6 +40,11 @@ TEST(ApplyFont, HeightsAndPercentages) {
              Case{-12, ",,,abc,,,", -12},
              Case{-11, ",,,,%200,,", -21},  // 8 points doubled: 16 points at 96 dots per inch
              Case{-11, ",,,,10,,", -13},
+             // Numbers beyond 32 bits saturate instead of overflowing.
+             Case{-11, ",,,99999999999,,,", 2147483647},
+             Case{-11, ",,,,99999999999,,", -2147483647 - 1},
+             Case{-2147483647 - 1, ",,,,%100,,", -2147483647 - 1},
+             Case{-2147483647 - 1, ",,,%-100,,,", 2147483647},
          }) {
         cmcFont f = FontOfHeight(c.before);
         ApplyFont(c.spec, f);
