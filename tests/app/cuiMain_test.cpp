@@ -199,6 +199,21 @@ TEST_F(cuiMainTest, ModelChangeAsksAndRebuildsTheTree) {
     EXPECT_FALSE(controller.Tree()->FindLink("GI_Sheet_Digi_Top").empty()) << "P25 nodes for an LMR P25 kind";
 }
 
+TEST_F(cuiMainTest, BankNodesShowTheBankNamesAndIcons) {
+    Start();
+    std::string name = "REPEATER 7";
+    name.resize(12, ' ');
+    controller.CurrentImage().WriteBlock(kBankName + 12 * 6, name.data(), 12);
+    controller.RefreshBankLabels();
+    events.Post(EvMsg::BanksChanged);
+    time.clock.advance(30);  // the posted messages are drained
+    cuiTreeNode* bank6 = controller.Tree()->NodeAt(controller.Tree()->FindLink("[St_ChBank]GI_Sheet_Mch_LMR_Mob,Bank 6"));
+    ASSERT_NE(bank6, nullptr);
+    EXPECT_EQ(bank6->shown.text, "7: REPEATER 7");
+    EXPECT_GE(bank6->shown.imageIndex, 4);
+    EXPECT_LE(bank6->shown.imageIndex, 9);
+}
+
 TEST_F(cuiMainTest, SheetMemoryRestoresTheViewOfAReopenedSheet) {
     Start();
     controller.OpenSheetRef("GI_Sheet_Common");
