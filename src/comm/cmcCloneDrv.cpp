@@ -306,25 +306,35 @@ void cmcCloneDrv::openForOperation() {
 
 // ---------------------------------------------------------------- receiving
 
+cmcCloneDrv::FrameStep cmcCloneDrv::feedFrame(int b, std::int32_t limit) {
+    // A preamble starts a frame; bytes before one are line noise; the end byte completes
+    // the frame, which stays in frameBuffer_ for the caller.
+    if (b == kPreamble) {
+        frameBuffer_.reset();
+        frameBuffer_.appendByte(kPreamble);
+        return FrameStep::Partial;
+    }
+    if (frameBuffer_.empty()) return FrameStep::Partial;
+    if (b == kEnd) return FrameStep::Complete;
+    frameBuffer_.appendByte(static_cast<std::uint8_t>(b));
+    return frameBuffer_.length() > limit ? FrameStep::TooLong : FrameStep::Partial;
+}
+
 std::optional<std::vector<std::uint8_t>> cmcCloneDrv::assembleWait() {
     readPort();
     std::optional<std::vector<std::uint8_t>> last;
     for (int b = rxQueue_.popFront(); b >= 0; b = rxQueue_.popFront()) {
-        if (b == kPreamble) {
-            frameBuffer_.reset();
-            frameBuffer_.appendByte(kPreamble);
-        } else if (frameBuffer_.empty()) {
-            continue;
-        } else if (b == kEnd) {
-            last.emplace(frameBuffer_.data(), frameBuffer_.data() + frameBuffer_.length());
-            frameBuffer_.reset();
-        } else {
-            frameBuffer_.appendByte(static_cast<std::uint8_t>(b));
-            if (frameBuffer_.length() > kWaitFrameLimit) {
+        switch (feedFrame(b, kWaitFrameLimit)) {
+            case FrameStep::Partial: break;
+            case FrameStep::Complete:
+                last.emplace(frameBuffer_.data(), frameBuffer_.data() + frameBuffer_.length());
+                frameBuffer_.reset();
+                break;
+            case FrameStep::TooLong:
                 // An endless frame is handed on as one that fails every check.
                 frameBuffer_.reset();
                 last.emplace(1, std::uint8_t{0});
-            }
+                break;
         }
     }
     return last;
@@ -352,28 +362,21 @@ void cmcCloneDrv::waitIdentify() {
 void cmcCloneDrv::receiveData() {
     readPort();
     for (int b = rxQueue_.popFront(); b >= 0; b = rxQueue_.popFront()) {
-        if (b == kPreamble) {
-            frameBuffer_.reset();
-            frameBuffer_.appendByte(kPreamble);
-        } else if (frameBuffer_.empty()) {
-            continue;
-        } else if (b == kEnd) {
-            CloneStatus status = CloneStatus::Format;
-            const Verdict verdict = checkFrame(frameBuffer_, status);
-            frameBuffer_.reset();
-            if (verdict == Verdict::Data) {
+        switch (feedFrame(b, kReadFrameLimit)) {
+            case FrameStep::Partial: break;
+            case FrameStep::TooLong: fail(CloneStatus::Format); return;
+            case FrameStep::Complete: {
+                CloneStatus status = CloneStatus::Format;
+                const Verdict verdict = checkFrame(frameBuffer_, status);
+                frameBuffer_.reset();
+                if (verdict != Verdict::Data) {
+                    result_->status = verdict == Verdict::End ? coverage() : status;
+                    state_ = DrainOutput;
+                    return;
+                }
                 ++frameCount_;
                 progress_ = true;
-            } else {
-                result_->status = verdict == Verdict::End ? coverage() : status;
-                state_ = DrainOutput;
-                return;
-            }
-        } else {
-            frameBuffer_.appendByte(static_cast<std::uint8_t>(b));
-            if (frameBuffer_.length() > kReadFrameLimit) {
-                fail(CloneStatus::Format);
-                return;
+                break;
             }
         }
     }

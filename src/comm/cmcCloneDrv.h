@@ -121,6 +121,8 @@ private:
     void sendBytes(const std::vector<std::uint8_t>& bytes);
     void sendRequest(std::uint8_t command);
     void readPort();
+    enum class FrameStep { Partial, Complete, TooLong };
+    FrameStep feedFrame(int b, std::int32_t limit);
     std::optional<std::vector<std::uint8_t>> assembleWait();
     void waitIdentify();
     void receiveData();
