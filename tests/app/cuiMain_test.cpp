@@ -86,7 +86,7 @@ TEST_F(cuiMainTest, StartUpBuildsTheWindowAndOpensTheRootSheet) {
     ASSERT_TRUE(view.tree.has_value());
     EXPECT_EQ(view.treeWidth, 8) << "SplitterV 3 opens 8 pixels wide";
     ASSERT_NE(controller.Sheet(), nullptr);
-    EXPECT_EQ(view.sheetKey, "GI_Sheet_CloneInfo");
+    EXPECT_EQ(view.sheetKey, "GI_Sheet_Radio");
     EXPECT_FALSE(controller.Modified());
     EXPECT_TRUE(controller.IsUntitled());
 }
