@@ -15,6 +15,11 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
 int RunTrelvix(QApplication& app, const StartupHooks& hooks) {
     platform::installQtFatalPresenter();
     platform::QtScheduler scheduler;
@@ -64,4 +69,28 @@ int RunTrelvix(QApplication& app, const StartupHooks& hooks) {
     form.show();
     if (hooks.onShown) QTimer::singleShot(0, &form, [&] { hooks.onShown(form); });
     return app.exec();
+}
+
+namespace {
+long ResidentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+    }
+    return -1;
+}
+}  // namespace
+
+int TrelvixMain(int argc, char** argv) {
+    QApplication app(argc, argv);
+    StartupHooks hooks;
+    if (std::getenv("TRELVIX_STARTUP_PROBE")) {
+        hooks.onShown = [](TForm1& form) {
+            std::printf("shown rss=%ld\n", ResidentKilobytes());
+            std::fflush(stdout);
+            form.close();
+        };
+    }
+    return RunTrelvix(app, hooks);
 }

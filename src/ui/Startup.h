@@ -23,3 +23,8 @@ struct StartupHooks {
 };
 
 int RunTrelvix(QApplication& app, const StartupHooks& hooks = {});
+
+// The program entry: creates the application object and runs the program. With
+// TRELVIX_STARTUP_PROBE set, it reports "shown rss=N" (resident kilobytes) on standard
+// output once the main window is shown, and ends; the startup benchmark reads that line.
+int TrelvixMain(int argc, char** argv);
