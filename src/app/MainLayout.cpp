@@ -1,7 +1,8 @@
 #include "app/MainLayout.h"
 
+#include "platform/SettingsStore.h"
+
 #include <algorithm>
-#include <cctype>
 
 WinRect KeepReachable(WinRect w, const WorkArea& a) {
     if (a.right - 16 < w.left) w.left = a.right - 16;
@@ -29,11 +30,7 @@ SheetRef ParseSheetRef(std::string_view link) {
     return ref;
 }
 
-bool SameSheetRef(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
+bool SameSheetRef(std::string_view a, std::string_view b) { return platform::EqualsNoCase(a, b); }
 
 namespace {
 

@@ -110,7 +110,7 @@ void cuiMain::BuildMainWindow(MainView& view) {
 }
 
 void cuiMain::BuildTree() {
-    tree_.reset();
+    tree_.reset();  // the old tree goes before the new one reads the overlay
     tree_ = std::make_unique<cuiSheetTree>(*this);
     int errors = 0, warnings = 0;
     RunWarningCheck(errors, warnings);
@@ -164,11 +164,9 @@ void cuiMain::OnEvent(cmcEvMessage& m) {
         case EvMsg::BankName:
             if (tree_) {
                 tree_->ForEach([&](cuiTreeNode& node, const ItemPath& path) {
-                    const SheetRef ref = ParseSheetRef(node.Link());
-                    if (SameSheetRef(ref.style, "St_ChBank") && ref.options == "Bank " + std::to_string(m.second)) {
-                        node.shown.text = m.text();
-                        if (view_) view_->updateTreeNode(path, node.shown);
-                    }
+                    if (node.BankNumber() != m.second) return;
+                    node.shown.text = m.text();
+                    if (view_) view_->updateTreeNode(path, node.shown);
                 });
             }
             break;
@@ -182,11 +180,10 @@ platform::DlgAnswer cuiMain::Ask(const std::string& text, DlgIcon icon, DlgButto
 
 void cuiMain::Tell(const std::string& text, DlgIcon icon) { Ask(text, icon, DlgButtons::Ok); }
 
-int cuiMain::RunCell(cmcCellObj& cell, int key, const cmcCellObj*, std::uint32_t index) {
+int cuiMain::RunCell(cmcCellObj& cell, int key) {
     cmcCellCapsule request;
     request.cell = &cell;
     request.key = key;
-    request.index = index;
     return static_cast<int>(ProcessCell(*this, request));
 }
 
@@ -200,8 +197,6 @@ void cuiMain::OnMenuClick(const ItemPath& item) {
     if (!menu_) return;
     cuiMenuItem* entry = menu_->ItemAt(item);
     if (!entry) return;
-    // The context of a menu command is the current cell of the sheet whose popup it is.
-    events_.Query(EvMsg::QueryPopupCell);
     cmcCellObj cell = entry->cell;  // the command may rebuild the menu under us
     RunCell(cell, 13);
     ShowMenus();
@@ -364,10 +359,7 @@ void cuiMain::RequestWarningCheck() {
 void cuiMain::RunWarningCheck(int& errors, int& warnings) {
     errors = warnings = 0;
     ++warningChecksRun_;
-    if (!tree_) {
-        lastErrors_ = lastWarnings_ = 0;
-        return;
-    }
+    if (!tree_) return;
     std::vector<std::string> errorLinks, warningLinks;
     auto collect = [&](cmcCellObj& cell, std::uint32_t index) {
         const CellMarks marks = CheckCell(*this, cell, index);
@@ -399,6 +391,4 @@ void cuiMain::RunWarningCheck(int& errors, int& warnings) {
     if (view_) {
         tree_->ForEach([&](cuiTreeNode& node, const ItemPath& path) { view_->updateTreeNode(path, node.shown); });
     }
-    lastErrors_ = errors;
-    lastWarnings_ = warnings;
 }

@@ -83,7 +83,7 @@ public:
     // Packs the working area into the EEPROM part; true when it overflowed.
     virtual bool BuildParameterTable(cmcEeprom& /*image*/, bool /*cloneWrite*/) { return false; }
     // Display text of bank b's label for the tree ("b+1: NAME").
-    virtual std::string BankLabel(int bank) const;
+    std::string BankLabel(int bank) const;
 
     // --- MainEvents --------------------------------------------------------------
     void OnShow() override;
@@ -100,7 +100,6 @@ public:
     int Open();                       // 0 opened; non-zero cancelled or failed (message shown)
     int OpenFile(const std::string& path);
     int OpenRecent(int index);
-    int SavePromptAnswer();           // the save prompt: DlgAnswer as int
     platform::DlgAnswer SavePrompt();
     int Save(const std::string& path);
     int SaveAs();
@@ -129,7 +128,7 @@ public:
     // --- Commands the value routine runs --------------------------------------------
     // Evaluates a cell: Enter (13) runs its command; without a key it only reports the
     // state flags. Returns the routine's result byte.
-    virtual int RunCell(cmcCellObj& cell, int key, const cmcCellObj* context = nullptr, std::uint32_t index = 0);
+    int RunCell(cmcCellObj& cell, int key);
     void ExitProgram();
     void SetFontPercentage(int percentage);
     void ToggleToolbar();
@@ -148,18 +147,13 @@ public:
     cmcEeprom& RadioImage() { return radio_; }
     cmcEeprom& SavedImage() { return saved_; }
     cmcEeprom& InitialImage() { return initial_; }
-    cmcEeprom& ReferenceImage() { return reference_; }
     std::int32_t ImageSize() const { return imageSize_; }
     std::int32_t ModelCode() const { return modelCode_; }
     std::int32_t ExtraCode() const { return extraCode_; }
     bool MakerMode() const { return makerMode_; }
     bool Inactive() const { return inactive_; }
     const StatusModel& Status() const { return status_; }
-    cuiMenu* Menu() { return menu_.get(); }
-    cuiToolBar* ToolBar() { return toolbar_.get(); }
     cuiSheetTree* Tree() { return tree_.get(); }
-    int LastWarningErrors() const { return lastErrors_; }
-    int LastWarningWarnings() const { return lastWarnings_; }
     int WarningChecksRun() const { return warningChecksRun_; }
     static std::string ModelFamilyText(int kind);
 
@@ -192,7 +186,6 @@ private:
     std::string currentFileName_;
     bool modified_ = false;
     bool inactive_ = false;
-    bool focusInSheet_ = false;
     StatusModel status_;
     std::unique_ptr<cuiMenu> menu_;
     std::unique_ptr<cuiToolBar> toolbar_;
@@ -203,5 +196,5 @@ private:
     std::optional<cmcTick> treeChangeDue_;
     ItemPath pendingTreeNode_;
     cmcTask* tickTask_ = nullptr;
-    int lastErrors_ = 0, lastWarnings_ = 0, warningChecksRun_ = 0;
+    int warningChecksRun_ = 0;
 };

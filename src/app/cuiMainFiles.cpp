@@ -3,6 +3,7 @@
 
 #include "app/cuiMain.h"
 
+#include "image/RadioText.h"
 #include "platform/FatalStop.h"
 #include "sheets/cmcGTex.h"
 
@@ -74,13 +75,10 @@ void cuiMain::LoadInitialImage(int modelKind) {
 }
 
 std::string cuiMain::BankLabel(int bank) const {
-    // "n: NAME" with the bank's 12-character name; the model controller converts the
-    // radio's character codes, the framework shows printable ASCII as it is.
-    std::string name;
-    for (int i = 0; i < 12; ++i) {
-        const std::uint8_t c = current_.GetByte(kBankNames + 12 * bank + i);
-        name += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : ' ';
-    }
+    // "n: NAME" with the bank's 12-character name in the radio's character codes.
+    std::string codes(12, '\0');
+    current_.ReadBlock(kBankNames + 12 * bank, codes.data(), 12);
+    std::string name = radioToDisplay(codes);
     TrimRight(name);
     return std::to_string(bank + 1) + ": " + name;
 }
@@ -112,8 +110,6 @@ DlgAnswer cuiMain::SavePrompt() {
     if (answer != DlgAnswer::Yes) return answer;
     return SaveCurrent() == 0 ? DlgAnswer::Yes : DlgAnswer::Cancel;
 }
-
-int cuiMain::SavePromptAnswer() { return static_cast<int>(SavePrompt()); }
 
 int cuiMain::SaveCurrent() { return IsUntitled() ? SaveAs() : Save(currentFileName_); }
 

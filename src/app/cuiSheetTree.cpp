@@ -5,6 +5,7 @@
 #include "sheets/cmcGTex.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -87,6 +88,15 @@ std::uint32_t cuiTreeNode::NodeFlags() const {
         if (cell.userFlags[static_cast<std::size_t>(n)]) flags |= 0x04u << n;
     }
     return flags;
+}
+
+int cuiTreeNode::BankNumber() const {
+    const SheetRef ref = ParseSheetRef(Link());
+    if (!SameSheetRef(ref.style, "St_ChBank") || ref.options.rfind("Bank ", 0) != 0) return -1;
+    const char* digits = ref.options.c_str() + 5;
+    char* end = nullptr;
+    const long bank = std::strtol(digits, &end, 10);
+    return end != digits && *end == '\0' && bank >= 0 && bank < 128 ? static_cast<int>(bank) : -1;
 }
 
 cuiSheetTree::cuiSheetTree(cuiMain& controller) : basic_(std::make_unique<cmcCellObj>()) {

@@ -21,6 +21,8 @@ struct cuiTreeNode {
     const std::string& Link() const;
     // The node flags that prune the tree: user flag n of the cell is bit 0x04 << n.
     std::uint32_t NodeFlags() const;
+    // The bank a channel-bank node shows ("[St_ChBank]...,Bank n"), or -1 for other nodes.
+    int BankNumber() const;
 };
 
 class cuiSheetTree {

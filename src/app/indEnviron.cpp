@@ -1,7 +1,6 @@
 #include "app/indEnviron.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace {
 
@@ -43,12 +42,6 @@ constexpr const char* kEditFormKey = "EditForm Position";
 const char* const kEditFormFields[] = {"Left", "Top", "Width", "Height", "WindowState"};
 
 std::string recentName(int i) { return "Recent" + std::to_string(i); }
-
-bool sameNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
 
 std::optional<std::int32_t> readInt(const platform::SettingsStore& store, const std::string& subkey,
                                     const std::string& name) {
@@ -171,13 +164,13 @@ const EditWindowPos* indEnviron::FindEditWindowPos(const std::string& name) {
 void indEnviron::RecentAppend(const std::string& path) {
     // Unused slots are stored as empty texts; they are not files to offer again.
     if (path.empty()) return;
-    std::erase_if(recent_, [&](const std::string& p) { return sameNoCase(p, path); });
+    std::erase_if(recent_, [&](const std::string& p) { return platform::EqualsNoCase(p, path); });
     recent_.push_back(path);
     while (static_cast<int>(recent_.size()) > kRecentMax) recent_.pop_back();
 }
 
 void indEnviron::RecentAddFront(const std::string& path) {
-    std::erase_if(recent_, [&](const std::string& p) { return sameNoCase(p, path); });
+    std::erase_if(recent_, [&](const std::string& p) { return platform::EqualsNoCase(p, path); });
     recent_.insert(recent_.begin(), path);
     while (static_cast<int>(recent_.size()) > kRecentMax) recent_.pop_back();
 }

@@ -3,7 +3,6 @@
 #include "app/ImagePreparation.h"
 #include "app/ModelRules.h"
 #include "app/cuiSheetTree.h"
-#include "image/RadioText.h"
 #include "image/RecordAccessor.h"
 #include "sheets/cmcGTex.h"
 
@@ -86,14 +85,7 @@ bool indMain::BuildParameterTable(cmcEeprom& image, bool cloneWrite) {
     return imageprep::buildParameterTable(image, cloneWrite);
 }
 
-std::string indMain::BankLabel(int bank) const {
-    constexpr std::int32_t kBankNames = 0x16DF9;
-    std::string codes(12, '\0');
-    const_cast<indMain*>(this)->CurrentImage().ReadBlock(kBankNames + 12 * bank, codes.data(), 12);
-    std::string name = radioToDisplay(codes);
-    while (!name.empty() && name.back() == ' ') name.pop_back();
-    return std::to_string(bank + 1) + ": " + name;
-}
+
 
 void indMain::ChangeModel(int kind, bool ask) {
     if (kind == ModelKind() || kind < 0 || kind > 7) return;
@@ -126,10 +118,8 @@ void indMain::RefreshBankIcons() {
     if (!Tree()) return;
     const RecordAccessor banks(CurrentImage());
     Tree()->ForEach([&](cuiTreeNode& node, const ItemPath& path) {
-        const SheetRef ref = ParseSheetRef(node.Link());
-        if (!SameSheetRef(ref.style, "St_ChBank") || ref.options.rfind("Bank", 0) != 0) return;
-        const int bank = std::atoi(ref.options.c_str() + 4);
-        if (bank < 0 || bank >= RecordAccessor::kBanks) return;
+        const int bank = node.BankNumber();
+        if (bank < 0) return;
         // 4/5 plain, 6/7 flag A, 8/9 flag B; the second of a pair when the bank holds channels.
         const int base = banks.bankBitB(bank) ? 8 : banks.bankBitA(bank) ? 6 : 4;
         const int image = base + (banks.bankCount(bank) > 0 ? 1 : 0);

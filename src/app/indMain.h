@@ -22,7 +22,6 @@ public:
 
     void FillWorkingArea(cmcEeprom& image) override;
     bool BuildParameterTable(cmcEeprom& image, bool cloneWrite) override;
-    std::string BankLabel(int bank) const override;
 
     int ModelKind() const override { return Settings().modelType; }
     void ChangeModel(int kind, bool ask) override;

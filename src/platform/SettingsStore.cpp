@@ -18,6 +18,12 @@ bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
     });
 }
 
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
 bool SettingsTree::hasSubkey(const std::string& subkey) const { return subkeys_.count(subkey) != 0; }
 
 std::optional<SettingValue> SettingsTree::read(const std::string& subkey, const std::string& name) const {

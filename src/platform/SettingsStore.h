@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace platform {
@@ -38,9 +39,11 @@ public:
     virtual bool flush() = 0;
 };
 
+// Registry names, and the file paths the settings keep, compare without regard to case.
 struct NoCaseLess {
     bool operator()(const std::string& a, const std::string& b) const;
 };
+bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // Subkeys and their values in memory: the shared body of the file backend and the test
 // double.

@@ -30,7 +30,7 @@ struct cmcFont {
     friend bool operator==(const cmcFont&, const cmcFont&) = default;
 };
 
-// Applies a font specification: up to seven comma-separated fields (character set, face,
+// Applies a font description: up to seven comma-separated fields (character set, face,
 // colour, height, size, style, pitch), each optional; an empty or unknown field changes
 // nothing. "%p" in the height or size field scales the current value by p percent.
 void ApplyFont(std::string_view spec, cmcFont& font);

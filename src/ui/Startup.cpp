@@ -62,7 +62,7 @@ int RunTrelvix(QApplication& app, const StartupHooks& hooks) {
     const QRect work = app.primaryScreen() ? app.primaryScreen()->availableGeometry() : screen;
     const WinRect placed = KeepReachable({settings.left, settings.top, settings.width, settings.height},
                                          {work.left(), work.top(), work.right() + 1, work.bottom() + 1});
-    form.resize(std::max(400, placed.width), std::max(200, placed.height));
+    form.resize(placed.width, placed.height);  // the form's minimum size still holds
     form.move(placed.left, placed.top);
 
     controller.BuildMainWindow(form);

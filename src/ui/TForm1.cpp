@@ -142,7 +142,6 @@ TForm1::~TForm1() = default;
 
 void TForm1::setTitle(const std::string& title) {
     setWindowTitle(QString::fromStdString(title));
-    QApplication::setApplicationDisplayName(QString());
 }
 
 void TForm1::addMenuItems(QMenu* menu, const std::vector<MenuItemModel>& items, ItemPath& path) {
