@@ -57,6 +57,19 @@ struct TreeNodeModel {
 // Addresses a node of the tree or an item of the menu: child indexes from the top.
 using ItemPath = std::vector<int>;
 
+// The node a path leads to among `roots` (nodes with `children`), or null.
+template <class Node>
+Node* NodeAtPath(std::vector<Node>& roots, const ItemPath& path) {
+    std::vector<Node>* level = &roots;
+    Node* node = nullptr;
+    for (int i : path) {
+        if (i < 0 || i >= static_cast<int>(level->size())) return nullptr;
+        node = &(*level)[static_cast<std::size_t>(i)];
+        level = &node->children;
+    }
+    return node;
+}
+
 struct StatusModel {
     std::string text;
     std::uint32_t textColour = 0x80000008;        // clWindowText

@@ -98,16 +98,7 @@ void cuiMenu::Update(std::vector<cuiMenuItem>& items) {
 
 void cuiMenu::UpdateStates() { Update(items_); }
 
-cuiMenuItem* cuiMenu::ItemAt(const ItemPath& path) {
-    std::vector<cuiMenuItem>* level = &items_;
-    cuiMenuItem* item = nullptr;
-    for (int i : path) {
-        if (i < 0 || i >= static_cast<int>(level->size())) return nullptr;
-        item = &(*level)[static_cast<std::size_t>(i)];
-        level = &item->children;
-    }
-    return item;
-}
+cuiMenuItem* cuiMenu::ItemAt(const ItemPath& path) { return NodeAtPath(items_, path); }
 
 namespace {
 cuiMenuItem* Find(std::vector<cuiMenuItem>& items, CellId id) {

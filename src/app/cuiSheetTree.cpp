@@ -107,16 +107,7 @@ cuiSheetTree::cuiSheetTree(cuiMain& controller) : basic_(std::make_unique<cmcCel
     if (!roots_.empty()) roots_.front().shown.expanded = true;
 }
 
-cuiTreeNode* cuiSheetTree::NodeAt(const ItemPath& path) {
-    std::vector<cuiTreeNode>* level = &roots_;
-    cuiTreeNode* node = nullptr;
-    for (int i : path) {
-        if (i < 0 || i >= static_cast<int>(level->size())) return nullptr;
-        node = &(*level)[static_cast<std::size_t>(i)];
-        level = &node->children;
-    }
-    return node;
-}
+cuiTreeNode* cuiSheetTree::NodeAt(const ItemPath& path) { return NodeAtPath(roots_, path); }
 
 void cuiSheetTree::ForEach(const std::function<void(cuiTreeNode&, const ItemPath&)>& visit) {
     ItemPath path;
