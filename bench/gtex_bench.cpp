@@ -10,8 +10,8 @@
 // - ParseTypicalCells: 100,000 cells of a channel sheet (models, bindings with counters,
 //   flags, escapes) through ParseCell; the time is per 100,000 cells.
 
-#include "sheets/cmcCellObj.h"
-#include "sheets/cmcGTex.h"
+#include "overlay/cmcCellObj.h"
+#include "overlay/cmcGTex.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,11 +8,11 @@
 // layout-only parse splits a row exactly as a full parse does.
 
 #include "platform/FatalStop.h"
-#include "sheets/CodePage.h"
-#include "sheets/SheetLanguage.h"
-#include "sheets/cmcCellObj.h"
-#include "sheets/cmcFCache.h"
-#include "sheets/cmcGTex.h"
+#include "overlay/CodePage.h"
+#include "overlay/SheetLanguage.h"
+#include "overlay/cmcCellObj.h"
+#include "overlay/cmcFCache.h"
+#include "overlay/cmcGTex.h"
 
 #include <cstdint>
 #include <string>

@@ -7,7 +7,7 @@
 // that a slip of the cursors, the cache or the key list shows as a wrong line.
 
 #include "platform/FatalStop.h"
-#include "sheets/cmcGTex.h"
+#include "overlay/cmcGTex.h"
 
 #include <unistd.h>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // asks the window to show them. The Qt skin implements `MainView`; tests use a fake.
 
 #include "app/MainLayout.h"
-#include "sheets/cmcFont.h"
+#include "overlay/cmcFont.h"
 
 #include <cstdint>
 #include <optional>

@@ -4,7 +4,7 @@
 #include "app/cuiSheetTree.h"
 #include "comm/cmcTask.h"
 #include "platform/FatalStop.h"
-#include "sheets/cmcGTex.h"
+#include "overlay/cmcGTex.h"
 #include "values/ProcessCell.h"
 
 #include <algorithm>

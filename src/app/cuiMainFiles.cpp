@@ -5,7 +5,7 @@
 
 #include "image/RadioText.h"
 #include "platform/FatalStop.h"
-#include "sheets/cmcGTex.h"
+#include "overlay/cmcGTex.h"
 
 #include <cstdlib>
 #include <filesystem>

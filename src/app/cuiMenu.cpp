@@ -1,7 +1,7 @@
 #include "app/cuiMenu.h"
 
 #include "app/cuiMain.h"
-#include "sheets/cmcGTex.h"
+#include "overlay/cmcGTex.h"
 #include "values/ProcessCell.h"
 
 #include <algorithm>

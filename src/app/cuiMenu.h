@@ -5,7 +5,7 @@
 // '+' characters; each item keeps its cell, whose identifier is its command.
 
 #include "app/MainView.h"
-#include "sheets/cmcCellObj.h"
+#include "overlay/cmcCellObj.h"
 
 #include <memory>
 #include <string>

@@ -2,7 +2,7 @@
 
 #include "app/cuiMain.h"
 #include "app/cuiMenu.h"
-#include "sheets/cmcGTex.h"
+#include "overlay/cmcGTex.h"
 
 #include <algorithm>
 #include <cstdlib>

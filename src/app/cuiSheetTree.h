@@ -4,7 +4,7 @@
 // carries the error and warning marks of the warning check.
 
 #include "app/MainView.h"
-#include "sheets/cmcCellObj.h"
+#include "overlay/cmcCellObj.h"
 
 #include <functional>
 #include <memory>

@@ -4,7 +4,7 @@
 #include "app/ModelRules.h"
 #include "app/cuiSheetTree.h"
 #include "image/RecordAccessor.h"
-#include "sheets/cmcGTex.h"
+#include "overlay/cmcGTex.h"
 
 #include <algorithm>
 #include <cstdlib>

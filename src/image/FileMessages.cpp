@@ -1,6 +1,6 @@
 #include "image/FileMessages.h"
 
-#include "sheets/cmcGTex.h"
+#include "overlay/cmcGTex.h"
 
 #include <array>
 

@@ -6,8 +6,8 @@
 #include "platform/SerialPort.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtScheduler.h"
-#include "sheets/cmcCellObj.h"
-#include "sheets/cmcGTex.h"
+#include "overlay/cmcCellObj.h"
+#include "overlay/cmcGTex.h"
 #include "ui/TForm1.h"
 #include "ui/UiFonts.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The program's toolkit-free font record as a Qt font.
 
-#include "sheets/cmcFont.h"
+#include "overlay/cmcFont.h"
 
 #include <QFont>
 

@@ -1,7 +1,7 @@
 #include "values/ProcessCell.h"
 
 #include "app/cuiMain.h"
-#include "sheets/cmcCellObj.h"
+#include "overlay/cmcCellObj.h"
 
 #include <string>
 

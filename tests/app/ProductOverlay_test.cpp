@@ -9,7 +9,7 @@
 #include "ControllerWorld.h"
 #include "platform/doubles/ScriptedDialogs.h"
 #include "platform/doubles/VirtualScheduler.h"
-#include "sheets/cmcGTex.h"
+#include "overlay/cmcGTex.h"
 
 #include <gtest/gtest.h>
 

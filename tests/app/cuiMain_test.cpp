@@ -6,7 +6,7 @@
 #include "ControllerWorld.h"
 #include "platform/doubles/ScriptedDialogs.h"
 #include "platform/doubles/VirtualScheduler.h"
-#include "sheets/cmcGTex.h"
+#include "overlay/cmcGTex.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

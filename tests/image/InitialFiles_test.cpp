@@ -4,7 +4,7 @@
 #include "app/ImagePreparation.h"
 #include "app/ModelRules.h"
 #include "image/cmcIcfFile.h"
-#include "sheets/cmcGTex.h"
+#include "overlay/cmcGTex.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

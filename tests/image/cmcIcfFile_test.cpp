@@ -1,7 +1,7 @@
 #include "image/cmcIcfFile.h"
 
 #include "platform/doubles/ScriptedDialogs.h"
-#include "sheets/cmcGTex.h"
+#include "overlay/cmcGTex.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

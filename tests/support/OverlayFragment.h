@@ -3,7 +3,7 @@
 // the store itself. ScopedOverlay also installs the store as the process-wide one, so
 // that code under test which reads GTex() (cell models, sheets, messages) sees it.
 
-#include "sheets/cmcGTex.h"
+#include "overlay/cmcGTex.h"
 
 #include <string>
 #include <vector>

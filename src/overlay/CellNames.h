@@ -4,7 +4,7 @@
 // or command. Inside the program both are small numbers; the overlay names them, and a
 // name the program does not know is a fatal stop, because overlay and program disagree.
 
-#include "sheets/CellIdTable.h"
+#include "overlay/CellIdTable.h"
 
 #include <array>
 #include <cstdint>

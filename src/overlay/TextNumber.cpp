@@ -1,4 +1,4 @@
-#include "sheets/TextNumber.h"
+#include "overlay/TextNumber.h"
 
 #include <limits>
 

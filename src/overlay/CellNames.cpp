@@ -1,7 +1,7 @@
-#include "sheets/CellNames.h"
+#include "overlay/CellNames.h"
 
 #include "platform/FatalStop.h"
-#include "sheets/cmcHash.h"
+#include "overlay/cmcHash.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "sheets/cmcFCache.h"
+#include "overlay/cmcFCache.h"
 
-#include "sheets/cmcCellObj.h"
-#include "sheets/cmcGTex.h"
+#include "overlay/cmcCellObj.h"
+#include "overlay/cmcGTex.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "sheets/cmcHash.h"
+#include "overlay/cmcHash.h"
 
-#include "sheets/cmcFCache.h"
+#include "overlay/cmcFCache.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "sheets/cmcCellObj.h"
+#include "overlay/cmcCellObj.h"
 
-#include "sheets/CodePage.h"
+#include "overlay/CodePage.h"
 #include "support/OverlayFragment.h"
 
 #include <gtest/gtest.h>

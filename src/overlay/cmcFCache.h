@@ -5,8 +5,8 @@
 // text; SelectionStep moves through the choices in reading order, column by column.
 // A list is built at its first use and kept for the rest of the run.
 
-#include "sheets/CellNames.h"
-#include "sheets/cmcHash.h"
+#include "overlay/CellNames.h"
+#include "overlay/cmcHash.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "sheets/SheetLanguage.h"
+#include "overlay/SheetLanguage.h"
 
 #include <gtest/gtest.h>
 

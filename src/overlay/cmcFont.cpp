@@ -1,6 +1,6 @@
-#include "sheets/cmcFont.h"
+#include "overlay/cmcFont.h"
 
-#include "sheets/TextNumber.h"
+#include "overlay/TextNumber.h"
 
 #include <array>
 #include <cstdlib>

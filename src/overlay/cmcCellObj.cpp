@@ -1,9 +1,9 @@
-#include "sheets/cmcCellObj.h"
+#include "overlay/cmcCellObj.h"
 
 #include "platform/FatalStop.h"
-#include "sheets/CodePage.h"
-#include "sheets/TextNumber.h"
-#include "sheets/cmcGTex.h"
+#include "overlay/CodePage.h"
+#include "overlay/TextNumber.h"
+#include "overlay/cmcGTex.h"
 
 #include <algorithm>
 #include <string>

@@ -1,6 +1,6 @@
-#include "sheets/Colours.h"
+#include "overlay/Colours.h"
 
-#include "sheets/cmcHash.h"
+#include "overlay/cmcHash.h"
 
 std::optional<cmcColour> ParseColour(std::string_view name) {
     static const cmcHash table = [] {

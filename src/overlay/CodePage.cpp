@@ -1,4 +1,4 @@
-#include "sheets/CodePage.h"
+#include "overlay/CodePage.h"
 
 #include <array>
 

@@ -4,9 +4,9 @@
 // content. Cells are written in the cell grammar: "{markup}content", cells of a row
 // separated by '|'. Menus, the tree and every sheet use the same grammar.
 
-#include "sheets/CellNames.h"
-#include "sheets/Colours.h"
-#include "sheets/cmcFont.h"
+#include "overlay/CellNames.h"
+#include "overlay/Colours.h"
+#include "overlay/cmcFont.h"
 
 #include <array>
 #include <cstdint>

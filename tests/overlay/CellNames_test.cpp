@@ -1,4 +1,4 @@
-#include "sheets/CellNames.h"
+#include "overlay/CellNames.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 // begin with ':', whose groups open loops, switch multiple selection and skip lines on
 // conditions). The sheets decide what to do with them; this is only the language.
 
-#include "sheets/Colours.h"
-#include "sheets/cmcFont.h"
+#include "overlay/Colours.h"
+#include "overlay/cmcFont.h"
 
 #include <cstdint>
 #include <functional>

@@ -4,7 +4,7 @@
 // character height in pixels; positive: the cell height); the size in points is the same
 // value seen at 96 dots per inch, so setting one changes the other.
 
-#include "sheets/Colours.h"
+#include "overlay/Colours.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "sheets/cmcFCache.h"
+#include "overlay/cmcFCache.h"
 
 #include "support/OverlayFragment.h"
 

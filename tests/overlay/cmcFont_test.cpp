@@ -1,4 +1,4 @@
-#include "sheets/cmcFont.h"
+#include "overlay/cmcFont.h"
 
 #include <gtest/gtest.h>
 

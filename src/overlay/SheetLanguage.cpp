@@ -1,7 +1,7 @@
-#include "sheets/SheetLanguage.h"
+#include "overlay/SheetLanguage.h"
 
-#include "sheets/CodePage.h"
-#include "sheets/TextNumber.h"
+#include "overlay/CodePage.h"
+#include "overlay/TextNumber.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "sheets/cmcGTex.h"
+#include "overlay/cmcGTex.h"
 
 #include "platform/FatalStop.h"
 #include "support/OverlayFragment.h"

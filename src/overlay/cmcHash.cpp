@@ -1,4 +1,4 @@
-#include "sheets/cmcHash.h"
+#include "overlay/cmcHash.h"
 
 std::uint32_t cmcHashBucket(std::string_view text, std::uint32_t buckets) {
     if (buckets == 0) buckets = cmcHashTable<int>::kDefaultBuckets;
