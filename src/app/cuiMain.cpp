@@ -5,6 +5,8 @@
 #include "comm/cmcTask.h"
 #include "platform/FatalStop.h"
 #include "overlay/cmcGTex.h"
+#include "app/cuiCellContext.h"
+#include "values/KeyCodes.h"
 #include "values/ProcessCell.h"
 
 #include <algorithm>
@@ -46,6 +48,7 @@ cuiMain::cuiMain(indEnviron& settings, cmcEvMan& events, std::int32_t imageSize)
     radio_.Resize(imageSize_);
     initial_.Assign(current_);
     reference_.Assign(current_);
+    cellContext_ = std::make_unique<cuiCellContext>(*this);
     tickTask_ = new cmcTask;
     tickTask_->setCallback(&cuiMain::TickTask, this);
     events_.Subscribe<&cuiMain::OnEvent>(this);
@@ -184,8 +187,10 @@ int cuiMain::RunCell(cmcCellObj& cell, int key) {
     cmcCellCapsule request;
     request.cell = &cell;
     request.key = key;
-    return static_cast<int>(ProcessCell(*this, request));
+    return static_cast<int>(ProcessCell(Cells(), request));
 }
+
+CellContext& cuiMain::Cells() { return *cellContext_; }
 
 // --- Window events -------------------------------------------------------------------
 
@@ -198,7 +203,7 @@ void cuiMain::OnMenuClick(const ItemPath& item) {
     cuiMenuItem* entry = menu_->ItemAt(item);
     if (!entry) return;
     cmcCellObj cell = entry->cell;  // the command may rebuild the menu under us
-    RunCell(cell, 13);
+    RunCell(cell, cellkey::kEnter);
     ShowMenus();
     ShowToolbar();
 }
@@ -208,7 +213,7 @@ void cuiMain::OnToolClick(int button) {
     cuiToolButton* b = toolbar_->ButtonAt(button);
     if (!b || !b->hasCell) return;
     cmcCellObj cell = b->cell;
-    RunCell(cell, 13);
+    RunCell(cell, cellkey::kEnter);
     ShowMenus();
     ShowToolbar();
 }
@@ -231,7 +236,7 @@ void cuiMain::TreeSelectionDue() {
     if (!node) return;
     if (sheet_ && SameSheetRef(node->Link(), sheet_->ref)) return;
     cmcCellObj cell = node->cell;
-    RunCell(cell, 13);
+    RunCell(cell, cellkey::kEnter);
 }
 
 void cuiMain::OnTreeExpand(const ItemPath& node, bool expanded) {
@@ -337,7 +342,7 @@ void cuiMain::Tick() {
         if (tree_) {
             if (cuiTreeNode* node = tree_->NodeAt(tree_->Selected())) {
                 cmcCellObj cell = node->cell;
-                RunCell(cell, 13);
+                RunCell(cell, cellkey::kEnter);
             }
         } else if (!sheetMemory_.empty()) {
             OpenSheetRef(sheetMemory_.front().ref);
@@ -362,7 +367,7 @@ void cuiMain::RunWarningCheck(int& errors, int& warnings) {
     if (!tree_) return;
     std::vector<std::string> errorLinks, warningLinks;
     auto collect = [&](cmcCellObj& cell, std::uint32_t index) {
-        const CellMarks marks = CheckCell(*this, cell, index);
+        const CellMarks marks = CheckCell(Cells(), cell, index);
         const std::string link = cell.parameter.value_or("");
         if (marks.error) {
             errorLinks.push_back(link);

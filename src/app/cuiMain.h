@@ -28,6 +28,8 @@ class cuiMenu;
 class cuiToolBar;
 class cuiSheetTree;
 class cmcCellObj;
+class cuiCellContext;
+class CellContext;
 struct cmcCellCapsule;
 
 // Remembered view position of a closed sheet.
@@ -126,8 +128,10 @@ public:
     void RefreshBankLabels();
 
     // --- Commands the value routine runs --------------------------------------------
-    // Evaluates a cell: Enter (13) runs its command; without a key it only reports the
-    // state flags. Returns the routine's result byte.
+    // What the value routine sees of the controller.
+    CellContext& Cells();
+    // Evaluates a cell: Enter runs its command; without a key it only reports the state
+    // flags. Returns the routine's result byte.
     int RunCell(cmcCellObj& cell, int key);
     void ExitProgram();
     void SetFontPercentage(int percentage);
@@ -197,4 +201,5 @@ private:
     ItemPath pendingTreeNode_;
     cmcTask* tickTask_ = nullptr;
     int warningChecksRun_ = 0;
+    std::unique_ptr<cuiCellContext> cellContext_;
 };

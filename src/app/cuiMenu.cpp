@@ -35,7 +35,7 @@ struct ItemState {
 ItemState Evaluate(cuiMain& controller, cmcCellObj& cell, const std::string& caption) {
     cmcCellCapsule request;
     request.cell = &cell;
-    ProcessCell(controller, request);
+    ProcessCell(controller.Cells(), request);
     ItemState s;
     s.flags = request.stateFlags;
     s.caption = (request.stateFlags & kStateNewCaption) && request.displayText != caption ? request.displayText

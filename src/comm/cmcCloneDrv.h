@@ -13,7 +13,8 @@
 #include "comm/cmcTick.h"
 #include "comm/dst_CDrv_Result.h"
 
-#include "image/cmcIcfFile.h"
+#include "image/AddressRange.h"
+#include "image/cmcEeprom.h"
 
 #include <cstdint>
 #include <functional>

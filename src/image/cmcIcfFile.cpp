@@ -12,10 +12,6 @@
 
 namespace {
 
-constexpr std::int32_t kEepromLast = cmcEeprom::kEepromSize - 1;
-
-AddressRangeList oneRange(std::int32_t start, std::int32_t end) { return {{start, end}, {1, 0}}; }
-
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -58,12 +54,6 @@ void forEachRange(const cmcEeprom& image, std::span<const AddressRange> ranges, 
 }
 
 }  // namespace
-
-AddressRangeList modelAddressRanges(int kind) {
-    return kind == static_cast<int>(RangeKind::CloneWrite) ? oneRange(0x0100, kEepromLast) : oneRange(0, kEepromLast);
-}
-
-AddressRangeList baseAddressRanges(int /*kind*/) { return oneRange(0, kEepromLast); }
 
 // Lines of the file, with their line end (LF or CR LF) removed. Lines of any length are
 // taken whole, so a long comment never spills into a line of its own.

@@ -25,7 +25,7 @@ struct cmcCellCapsule {
     const cmcCellCapsule* linked = nullptr;  // the cell a popup or a picked choice belongs to
     std::uint32_t index = 0;                 // extra index (a bank number for check cells)
     cmcCellObj* cell = nullptr;
-    std::int32_t key = 0;                    // 13 Enter, 32 Space, ...; 256 counts as 13
+    std::int32_t key = 0;                    // a code of values/KeyCodes.h; a double click counts as Enter
     std::int32_t popupCommand = 0;
     std::string editText;
     std::string displayText;                 // out

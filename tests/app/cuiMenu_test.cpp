@@ -3,6 +3,7 @@
 #include "platform/doubles/ScriptedDialogs.h"
 #include "platform/doubles/VirtualScheduler.h"
 #include "support/OverlayFragment.h"
+#include "values/KeyCodes.h"
 
 #include <gtest/gtest.h>
 
@@ -105,9 +106,9 @@ TEST_F(cuiMenuTest, ToolbarKeepsLineOrderWithSeparatorsAndToggles) {
 
 TEST_F(cuiMenuTest, CommandsChangeSettingsAndTheStateFollows) {
     cuiMenu menu(controller, "GI_Menu_Main");
-    controller.RunCell(menu.ItemAt({1, 1})->cell, 13);  // COM2
+    controller.RunCell(menu.ItemAt({1, 1})->cell, cellkey::kEnter);  // COM2
     EXPECT_EQ(settings.comPort, 2);
-    controller.RunCell(menu.ItemAt({0, 3, 0})->cell, 13);  // 150 %
+    controller.RunCell(menu.ItemAt({0, 3, 0})->cell, cellkey::kEnter);  // 150 %
     EXPECT_EQ(settings.fontSizePercentage, 150);
     menu.UpdateStates();
     EXPECT_EQ(Shape(menu.Model()), "&File(&New &Recent Files~ - Size(Deeper*)) &Port(COM1 COM2*)");

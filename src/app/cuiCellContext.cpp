@@ -1,0 +1,43 @@
+#include "app/cuiCellContext.h"
+
+#include "app/cuiMain.h"
+
+cuiCellContext::cuiCellContext(cuiMain& controller)
+    : controller_(controller), records_(controller.CurrentImage()) {}
+
+cmcEeprom& cuiCellContext::Image() { return controller_.CurrentImage(); }
+
+int cuiCellContext::ModelKind() const { return controller_.ModelKind(); }
+
+CellSettings cuiCellContext::Settings() const {
+    const indEnviron& s = controller_.Settings();
+    CellSettings out;
+    out.fontSizePercentage = s.fontSizePercentage;
+    out.toolbarVisible = s.toolbarVisible;
+    out.comPort = s.comPort;
+    out.comSpeedHigh = s.comSpeedHigh;
+    out.recentFileCount = s.RecentCount();
+    return out;
+}
+
+bool cuiCellContext::SheetOpen() const { return controller_.Sheet() != nullptr; }
+
+void cuiCellContext::OpenSheet(const std::string& ref) { controller_.OpenSheetRef(ref); }
+
+void cuiCellContext::RunCommand(CellCommand command, std::int32_t argument) {
+    cuiMain& c = controller_;
+    switch (command) {
+        case CellCommand::FileNew: c.New(); break;
+        case CellCommand::FileOpen: c.Open(); break;
+        case CellCommand::FileSave: c.SaveCurrent(); break;
+        case CellCommand::FileSaveAs: c.SaveAs(); break;
+        case CellCommand::FileOpenRecent: c.OpenRecent(argument); break;
+        case CellCommand::Exit: c.ExitProgram(); break;
+        case CellCommand::FontSize: c.SetFontPercentage(argument); break;
+        case CellCommand::ToggleToolbar: c.ToggleToolbar(); break;
+        case CellCommand::ComPort: c.SetComPort(argument); break;
+        case CellCommand::SpeedHigh: c.SetSpeedHigh(argument); break;
+        case CellCommand::ChangeModel: c.ChangeModel(argument, true); break;
+        case CellCommand::ShowAbout: c.Events().Post(EvMsg::ShowAbout); break;
+    }
+}

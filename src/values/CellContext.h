@@ -1,0 +1,54 @@
+#pragma once
+// What the cell value routine may see of the program. The controller implements it; the
+// routine never sees the controller itself, so a cell's behaviour can be tested against a
+// small fake and the routine cannot grow into a switch over the whole application.
+
+#include "image/RecordAccessor.h"
+#include "image/cmcEeprom.h"
+
+#include <cstdint>
+#include <string>
+
+// The settings the routine reads to show an item's state.
+struct CellSettings {
+    std::int32_t fontSizePercentage = 100;
+    std::int32_t toolbarVisible = 1;
+    std::int32_t comPort = 1;
+    std::int32_t comSpeedHigh = 0;
+    std::int32_t recentFileCount = 0;
+};
+
+// Commands a cell asks the program to run. The routine decides that a command runs; the
+// program decides how (dialogs, prompts, windows).
+enum class CellCommand {
+    FileNew,
+    FileOpen,
+    FileSave,         // to the current file, or Save As while untitled
+    FileSaveAs,
+    FileOpenRecent,   // argument: index into the recent files
+    Exit,
+    FontSize,         // argument: percentage
+    ToggleToolbar,
+    ComPort,          // argument: port number
+    SpeedHigh,        // argument: 0 or 1
+    ChangeModel,      // argument: model kind; asks first
+    ShowAbout,
+};
+
+class CellContext {
+public:
+    virtual ~CellContext() = default;
+
+    // The current image and its decoded tables.
+    virtual cmcEeprom& Image() = 0;
+    virtual RecordAccessor& Records() = 0;
+    virtual int ModelKind() const = 0;
+    virtual CellSettings Settings() const = 0;
+
+    // Sheet services.
+    virtual bool SheetOpen() const = 0;
+    virtual void OpenSheet(const std::string& ref) = 0;
+
+    // The command sink.
+    virtual void RunCommand(CellCommand command, std::int32_t argument = 0) = 0;
+};

@@ -1,0 +1,49 @@
+#pragma once
+// Dispatch of the value routine by cell identifier: one array indexed by identifier, filled
+// from the tables of the topics (commands, captions, ...), each in a file of its own. A new
+// family of cells is a new table or new rows, never a new case in a switch.
+
+#include "overlay/CellNames.h"
+#include "values/CellContext.h"
+#include "values/cmcCellCapsule.h"
+
+#include <span>
+#include <string_view>
+
+// A handler gets the request and the data of its row (a command, a setting, an offset:
+// whatever lets one handler serve a family of identifiers).
+using CellHandler = CellResult (*)(CellContext& context, cmcCellCapsule& request, std::int32_t data);
+
+// Identifiers first..last share one handler. A fallback row only fills identifiers that no
+// other row names (the commands that are not built yet, for example).
+struct CellRow {
+    CellId first = kNoCellId;
+    CellId last = kNoCellId;
+    CellHandler handler = nullptr;
+    std::int32_t data = 0;
+    bool fallback = false;
+};
+
+consteval CellRow Row(std::string_view name, CellHandler handler, std::int32_t data = 0) {
+    const CellId id = CellIdOf(name);
+    return {id, id, handler, data, false};
+}
+consteval CellRow Rows(std::string_view first, std::string_view last, CellHandler handler,
+                       std::int32_t data = 0) {
+    return {CellIdOf(first), CellIdOf(last), handler, data, false};
+}
+consteval CellRow FallbackRows(std::string_view first, std::string_view last, CellHandler handler) {
+    return {CellIdOf(first), CellIdOf(last), handler, 0, true};
+}
+
+// The topics' tables.
+std::span<const CellRow> CommandCellRows();  // menu, toolbar and tree commands
+std::span<const CellRow> CaptionCellRows();  // texts shown as they stand
+
+struct CellDispatchEntry {
+    CellHandler handler = nullptr;
+    std::int32_t data = 0;
+};
+
+// The entry of an identifier; no handler for identifiers no table names.
+CellDispatchEntry DispatchOf(CellId id);

@@ -1,0 +1,131 @@
+// The value routine against a small fake of the program: what a cell runs and what state
+// it reports, without a controller.
+
+#include "overlay/cmcCellObj.h"
+#include "values/CellDispatch.h"
+#include "values/KeyCodes.h"
+#include "values/ProcessCell.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+class FakeContext : public CellContext {
+public:
+    cmcEeprom image;
+    RecordAccessor records{image};
+    int kind = 4;
+    CellSettings settings;
+    bool sheetOpen = false;
+    std::vector<std::string> opened;
+    std::vector<std::pair<CellCommand, std::int32_t>> commands;
+
+    cmcEeprom& Image() override { return image; }
+    RecordAccessor& Records() override { return records; }
+    int ModelKind() const override { return kind; }
+    CellSettings Settings() const override { return settings; }
+    bool SheetOpen() const override { return sheetOpen; }
+    void OpenSheet(const std::string& ref) override { opened.push_back(ref); }
+    void RunCommand(CellCommand c, std::int32_t a) override { commands.emplace_back(c, a); }
+};
+
+cmcCellObj Cell(const std::string& text) {
+    cmcCellObj cell;
+    ParseCell(cell, text, nullptr, nullptr);
+    return cell;
+}
+
+cmcCellCapsule Evaluate(CellContext& context, cmcCellObj& cell, std::int32_t key) {
+    cmcCellCapsule request;
+    request.cell = &cell;
+    request.key = key;
+    ProcessCell(context, request);
+    return request;
+}
+
+using Command = std::pair<CellCommand, std::int32_t>;
+
+TEST(ProcessCellTest, CommandCellsActOnlyOnEnterOrDoubleClick) {
+    struct Case {
+        const char* cell;
+        std::int32_t key;
+        std::vector<Command> expected;
+    };
+    const Case cases[] = {
+        {"{(%CL_Menu_File_New)}", cellkey::kEnter, {{CellCommand::FileNew, 0}}},
+        {"{(%CL_Menu_File_New)}", cellkey::kDoubleClick, {{CellCommand::FileNew, 0}}},
+        {"{(%CL_Menu_File_New)}", cellkey::kNone, {}},
+        {"{(%CL_Menu_File_New)}", cellkey::kSpace, {}},
+        {"{(%CL_Menu_View_FontSize[150])}", cellkey::kEnter, {{CellCommand::FontSize, 150}}},
+        {"{(%CL_Menu_Port_Com[3])}", cellkey::kEnter, {{CellCommand::ComPort, 3}}},
+        {"{(%CL_Menu_File_Recent[2])}", cellkey::kEnter, {{CellCommand::FileOpenRecent, 1}}},
+        {"{(%CL_Menu_File_Recent[0])}", cellkey::kEnter, {}},  // the submenu itself opens nothing
+        {"{(%CL_Model_Pmr_Mob)}", cellkey::kEnter, {{CellCommand::ChangeModel, 6}}},
+        {"{(%CL_Menu_Debug_EeWindow)}", cellkey::kEnter, {}},  // not built yet: does nothing
+    };
+    for (const Case& c : cases) {
+        FakeContext context;
+        cmcCellObj cell = Cell(c.cell);
+        Evaluate(context, cell, c.key);
+        EXPECT_EQ(context.commands, c.expected) << c.cell << " key " << c.key;
+    }
+}
+
+TEST(ProcessCellTest, ItemsMirrorTheSettingsAndTheProgramState) {
+    FakeContext context;
+    context.settings.fontSizePercentage = 150;
+    context.settings.comPort = 7;
+    context.kind = 2;
+    struct Case {
+        const char* cell;
+        std::uint32_t flags;
+    };
+    const Case cases[] = {
+        {"{(%CL_Menu_View_FontSize[150])}", kStateChecked},
+        {"{(%CL_Menu_View_FontSize[100])}", 0},
+        {"{(%CL_Menu_Port_Com[7])}", kStateChecked},
+        {"{(%CL_Menu_Port_Usb)}", kStateChecked},  // a port above COM4 is chosen
+        {"{(%CL_Model_Pmr)}", kStateChecked},
+        {"{(%CL_Model_Lmr)}", 0},
+        {"{(%CL_Menu_File_Recent[0])}", kStateDisabled},  // no recent files
+        {"{(%CL_Menu_File_Print_Current)}", kStateDisabled},  // no sheet open
+        {"{(%CL_PMenu_NoItem)}", kStateDisabled},
+    };
+    for (const Case& c : cases) {
+        cmcCellObj cell = Cell(c.cell);
+        EXPECT_EQ(Evaluate(context, cell, cellkey::kNone).stateFlags, c.flags) << c.cell;
+    }
+}
+
+TEST(ProcessCellTest, SheetLinksOpenTheirSheetAndUnbuiltCellsSayYet) {
+    FakeContext context;
+    cmcCellObj link = Cell("{(%CallSheet:[St_Common]GI_Sheet_Rpt,R)}");
+    Evaluate(context, link, cellkey::kEnter);
+    EXPECT_EQ(context.opened, std::vector<std::string>{"[St_Common]GI_Sheet_Rpt,R"});
+
+    cmcCellObj caption = Cell("{(%Flex0)}Hello");
+    EXPECT_EQ(Evaluate(context, caption, cellkey::kNone).displayText, "Hello");
+
+    cmcCellObj unbuilt = Cell("{(%CL_Check_Mch)}");
+    EXPECT_EQ(Evaluate(context, unbuilt, cellkey::kNone).displayText,
+              std::to_string(CellIdOf("CL_Check_Mch")) + " *Yet*");
+}
+
+TEST(ProcessCellTest, TheTableNamesEachIdentifierOnce) {
+    // Every identifier of the topics' rows reaches the handler of its own row.
+    for (auto rows : {CommandCellRows(), CaptionCellRows()}) {
+        for (const CellRow& row : rows) {
+            if (row.fallback) continue;
+            for (CellId id = row.first; id <= row.last; ++id) {
+                EXPECT_EQ(DispatchOf(id).handler, row.handler) << CellIdName(id);
+                EXPECT_EQ(DispatchOf(id).data, row.data) << CellIdName(id);
+            }
+        }
+    }
+}
+
+}  // namespace
