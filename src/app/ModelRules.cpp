@@ -43,6 +43,12 @@ bool checkFileCodes(std::int32_t modelCode, std::int32_t extraCode, int& code) {
 
 bool checkMapRevision(std::int32_t revision) { return revision == kMapRevision; }
 
+std::string familyText(int kind) {
+    static const char* const kTexts[kKinds] = {"LMR",     "LmrP25",     "PMR",     "PMRB",
+                                               "LMR_Mob", "LmrP25_Mob", "PMR_Mob", "PMRB_Mob"};
+    return isKind(kind) ? kTexts[kind] : "";
+}
+
 int detectModelKind(const cmcEeprom& image) {
     const std::uint8_t a = image.GetByte(0x168FD);
     const bool b = (image.GetByte(0x168FE) & 0x40) == 0;

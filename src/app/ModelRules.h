@@ -6,6 +6,7 @@
 #include "image/cmcEeprom.h"
 
 #include <cstdint>
+#include <string>
 
 namespace model {
 
@@ -23,6 +24,11 @@ bool isBiisPmr(int kind);
 bool isMobile(int kind);
 // The channel record kind (1..4) of a model kind.
 int channelRecordKind(int kind);
+// Whether a number names a model kind.
+constexpr bool isKind(int kind) { return kind >= 0 && kind < kKinds; }
+// The family text of a kind as the overlay's sheet keys carry it (GI_Sheet_Mch_<text>);
+// empty for a number that names no kind.
+std::string familyText(int kind);
 
 // The data-file header check of this program: model code 0x2897 with extra code 0x0000
 // or 0x0100; otherwise false with code 3 (model) or 4 (extra).

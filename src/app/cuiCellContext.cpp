@@ -27,11 +27,11 @@ void cuiCellContext::OpenSheet(const std::string& ref) { controller_.OpenSheetRe
 void cuiCellContext::RunCommand(CellCommand command, std::int32_t argument) {
     cuiMain& c = controller_;
     switch (command) {
-        case CellCommand::FileNew: c.New(); break;
-        case CellCommand::FileOpen: c.Open(); break;
-        case CellCommand::FileSave: c.SaveCurrent(); break;
-        case CellCommand::FileSaveAs: c.SaveAs(); break;
-        case CellCommand::FileOpenRecent: c.OpenRecent(argument); break;
+        case CellCommand::FileNew: static_cast<void>(c.New()); break;
+        case CellCommand::FileOpen: static_cast<void>(c.Open()); break;
+        case CellCommand::FileSave: static_cast<void>(c.SaveCurrent()); break;
+        case CellCommand::FileSaveAs: static_cast<void>(c.SaveAs()); break;
+        case CellCommand::FileOpenRecent: static_cast<void>(c.OpenRecent(argument)); break;
         case CellCommand::Exit: c.ExitProgram(); break;
         case CellCommand::FontSize: c.SetFontPercentage(argument); break;
         case CellCommand::ToggleToolbar: c.ToggleToolbar(); break;

@@ -1,11 +1,12 @@
 #include "app/cuiMain.h"
 
+#include "app/ModelRules.h"
+#include "app/cuiCellContext.h"
 #include "app/cuiMenu.h"
 #include "app/cuiSheetTree.h"
 #include "comm/cmcTask.h"
-#include "platform/FatalStop.h"
 #include "overlay/cmcGTex.h"
-#include "app/cuiCellContext.h"
+#include "platform/FatalStop.h"
 #include "values/KeyCodes.h"
 #include "values/ProcessCell.h"
 
@@ -34,14 +35,15 @@ std::string StartDirectory(const std::string& stored) {
     return std::filesystem::current_path(ec).string();
 }
 
-const char* const kFamilyTexts[] = {"LMR", "LmrP25", "PMR", "PMRB", "LMR_Mob", "LmrP25_Mob", "PMR_Mob", "PMRB_Mob"};
-
 }  // namespace
 
-std::string cuiMain::ModelFamilyText(int kind) { return kind >= 0 && kind < 8 ? kFamilyTexts[kind] : ""; }
-
-cuiMain::cuiMain(indEnviron& settings, cmcEvMan& events, std::int32_t imageSize)
-    : settings_(settings), events_(events), imageSize_(imageSize) {
+cuiMain::cuiMain(indEnviron& settings, cmcEvMan& events, std::int32_t imageSize, std::unique_ptr<DocumentRules> rules)
+    : settings_(settings),
+      events_(events),
+      imageSize_(imageSize),
+      rules_(std::move(rules)),
+      documents_(*rules_),
+      clone_(*rules_, imageSize) {
     AttachProductOverlay(GTex());
     workingDirectory_ = StartDirectory(settings_.currentDirectory);
     current_.Resize(imageSize_);
@@ -62,37 +64,32 @@ cuiMain::~cuiMain() {
 }
 
 void cuiMain::ResetModelParameters() {
-    modelCode_ = 0;
-    extraCode_ = 0;
+    modelCode_ = rules_->ModelCode();
+    extraCode_ = rules_->ExtraCode();
 }
 
 int cuiMain::CheckMakerIdentity(const std::uint8_t*, std::size_t, bool) { return 0; }
 int cuiMain::CheckNewerData(const std::uint8_t*, std::size_t) { return 0; }
-void cuiMain::AfterImageLoaded(cmcEeprom&) {}
-void cuiMain::NormaliseImage(cmcEeprom&, bool) {}
 
-bool cuiMain::CheckFileCodes(std::int32_t modelCode, std::int32_t extraCode, int& error) {
-    if (modelCode != modelCode_) {
-        error = FileError::Model;
-        return false;
-    }
-    if (extraCode != extraCode_) {
-        error = FileError::Extra;
-        return false;
-    }
-    return true;
+void cuiMain::AfterImageLoaded(cmcEeprom& image, int) { documents_.PrepareLoaded(image, initial_, ModelKind()); }
+
+void cuiMain::NormaliseImage(cmcEeprom& image, bool forWriting) {
+    rules_->NormaliseImage(image, initial_, ModelKind(), forWriting);
 }
 
-AddressRangeList cuiMain::AddressRanges(int) { return {{0x0000, 0xFF7F}, {1, 0}}; }
+bool cuiMain::CheckFileCodes(std::int32_t modelCode, std::int32_t extraCode, int& error) {
+    return rules_->CheckFileCodes(modelCode, extraCode, error);
+}
+
+AddressRangeList cuiMain::AddressRanges(int rangeKind) { return rules_->AddressRanges(rangeKind); }
 
 void cuiMain::BuildMainWindow(MainView& view) {
     view_ = &view;
-    if (settings_.modelType < 0 || settings_.modelType > 7) settings_.modelType = 4;
+    if (!model::isKind(settings_.modelType)) settings_.modelType = model::kDefaultKind;
     LoadInitialImage(settings_.modelType);
-    FillWorkingArea(initial_);
     current_.Assign(initial_);
     radio_.Assign(initial_);
-    BuildParameterTable(current_, false);
+    static_cast<void>(rules_->BuildParameterTable(current_, false));
     MarkSaved();
     CloseSheet();
     reference_.Assign(initial_);
@@ -234,7 +231,7 @@ void cuiMain::TreeSelectionDue() {
     if (!tree_) return;
     cuiTreeNode* node = tree_->NodeAt(pendingTreeNode_);
     if (!node) return;
-    if (sheet_ && SameSheetRef(node->Link(), sheet_->ref)) return;
+    if (Sheet() && SameSheetRef(node->Link(), Sheet()->ref)) return;
     cmcCellObj cell = node->cell;
     RunCell(cell, cellkey::kEnter);
 }
@@ -261,7 +258,7 @@ bool cuiMain::OnCloseQuery() {
 
 void cuiMain::OnClose() {
     tickTask_->setInterval(-1);
-    sheet_.reset();
+    sheets_.Discard();
     tree_.reset();
     view_ = nullptr;
 }
@@ -292,45 +289,20 @@ void cuiMain::SetSpeedHigh(int high) { settings_.comSpeedHigh = high; }
 // --- Sheets ----------------------------------------------------------------------------
 
 void cuiMain::CloseSheet() {
-    if (!sheet_) return;
-    sheetMemory_.remove_if([&](const SheetMemory& m) { return m.ref == sheet_->ref; });
-    sheetMemory_.push_front({sheet_->ref, sheet_->topRow, sheet_->leftCol, sheet_->curRow, sheet_->curCol});
-    sheet_.reset();
-    if (view_) view_->showSheet("", "");
+    if (sheets_.Close() && view_) view_->showSheet("", "");
 }
 
-void cuiMain::CreateSheet(const std::string& ref) {
-    auto sheet = std::make_unique<OpenSheet>();
-    sheet->ref = ref;
-    sheet->parsed = ParseSheetRef(ref);
-    if (SameSheetRef(sheet->parsed.style, "St_ChBank")) {
-        sheet->kind = OpenSheet::Kind::ChBank;
-    } else if (SameSheetRef(sheet->parsed.style, "St_Common")) {
-        sheet->kind = OpenSheet::Kind::Common;
-    } else if (!sheet->parsed.options.empty() && sheet->parsed.options[0] == 'R') {
-        sheet->kind = OpenSheet::Kind::Repeater;
-    }
-    sheet_ = std::move(sheet);
-}
+void cuiMain::CreateSheet(const std::string& ref) { sheets_.Open(ref); }
 
 void cuiMain::OpenSheetRef(const std::string& ref) {
     CloseSheet();
     CreateSheet(ref);
-    for (const SheetMemory& m : sheetMemory_) {
-        if (m.ref == ref) {
-            sheet_->topRow = m.topRow;
-            sheet_->leftCol = m.leftCol;
-            sheet_->curRow = m.curRow;
-            sheet_->curCol = m.curCol;
-            break;
-        }
-    }
-    if (view_) {
+    if (view_ && sheets_.Sheet()) {
         std::string caption;
         if (tree_) {
             if (cuiTreeNode* node = tree_->NodeAt(tree_->FindLink(ref))) caption = node->shown.text;
         }
-        view_->showSheet(sheet_->parsed.key, caption);
+        view_->showSheet(sheets_.Sheet()->parsed.key, caption);
     }
 }
 
@@ -338,61 +310,34 @@ void cuiMain::TickTask(void* self, cmcTask*) { static_cast<cuiMain*>(self)->Tick
 
 void cuiMain::Tick() {
     if (treeChangeDue_ && treeChangeDue_->remaining() == 0) TreeSelectionDue();
-    if (!sheet_ && view_ && view_->isVisible()) {
+    if (!sheets_.Sheet() && view_ && view_->isVisible()) {
         if (tree_) {
             if (cuiTreeNode* node = tree_->NodeAt(tree_->Selected())) {
                 cmcCellObj cell = node->cell;
                 RunCell(cell, cellkey::kEnter);
             }
-        } else if (!sheetMemory_.empty()) {
-            OpenSheetRef(sheetMemory_.front().ref);
+        } else if (!sheets_.Memory().empty()) {
+            OpenSheetRef(sheets_.Memory().front().ref);
         }
     }
-    if (warningDue_ && warningDue_->remaining() == 0) {
-        warningDue_.reset();
+    if (warningCheck_.TakeDue()) {
         int errors = 0, warnings = 0;
         RunWarningCheck(errors, warnings);
         events_.Post(EvMsg::WarningCheckDone);
     }
 }
 
-void cuiMain::RequestWarningCheck() {
-    warningDue_.emplace();
-    warningDue_->arm(kWarningDelayMs);
-}
-
 void cuiMain::RunWarningCheck(int& errors, int& warnings) {
     errors = warnings = 0;
-    ++warningChecksRun_;
     if (!tree_) return;
-    std::vector<std::string> errorLinks, warningLinks;
-    auto collect = [&](cmcCellObj& cell, std::uint32_t index) {
-        const CellMarks marks = CheckCell(Cells(), cell, index);
-        const std::string link = cell.parameter.value_or("");
-        if (marks.error) {
-            errorLinks.push_back(link);
-            ++errors;
-        } else if (marks.warning) {
-            warningLinks.push_back(link);
-            ++warnings;
-        }
-    };
-    for (int n = 0;; ++n) {
-        const std::string line = GTex().GetLine("GI_WarningCheckList", n);
-        if (!line.empty() && line[0] == '#') break;
-        cmcCellObj cell;
-        ParseCell(cell, line, nullptr, nullptr);
-        collect(cell, 0);
-    }
-    const std::string family = ModelFamilyText(ModelKind());
-    for (int b = 0; b < kBanks; ++b) {
-        cmcCellObj cell;
-        const std::string text =
-            "{(%CL_Check_Mch:[St_ChBank]GI_Sheet_Mch_" + family + ",Bank " + std::to_string(b) + ")}";
-        ParseCell(cell, text, nullptr, nullptr);
-        collect(cell, static_cast<std::uint32_t>(b));
-    }
-    tree_->ApplyMarks(errorLinks, warningLinks);
+    const cuiWarningCheck::Result result = warningCheck_.Run(Cells(), model::familyText(ModelKind()));
+    errors = result.errors();
+    warnings = result.warnings();
+    ShowTreeMarks(result);
+}
+
+void cuiMain::ShowTreeMarks(const cuiWarningCheck::Result& result) {
+    tree_->ApplyMarks(result.errorLinks, result.warningLinks);
     if (view_) {
         tree_->ForEach([&](cuiTreeNode& node, const ItemPath& path) { view_->updateTreeNode(path, node.shown); });
     }

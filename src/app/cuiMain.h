@@ -1,19 +1,25 @@
 #pragma once
-// The application controller: owns the radio images, the contents of the main window
-// (menu, toolbar, sheet tree, sheet area, status bar), the open sheet and the memory of
-// earlier sheet positions, and the program's periodic work. It is written for any radio
-// model; indMain specialises it for this family through the virtual operations, which
-// keep the slot order of the framework (0 to 18).
+// The application controller: owns the radio images and the contents of the main window
+// (menu, toolbar, sheet tree, sheet area, status bar) and runs the program's periodic
+// work. It composes the pieces that have a job of their own: the document service (files),
+// the clone session (the radio), the sheet host (the open sheet and the memory of earlier
+// positions), the warning check, and the cell context the value routine sees. It is
+// written for any radio model; indMain specialises it for this family through the
+// virtual operations, which keep the slot order of the framework (0 to 18), and the
+// family's data-file rules.
 //
 // The window is a MainView: the controller tells it what to show and receives what the
 // user does as MainEvents, so everything here runs and is tested without a display.
 
+#include "app/CloneSession.h"
+#include "app/DocumentService.h"
 #include "app/MainView.h"
 #include "app/cmcEvMan.h"
+#include "app/cuiSheetHost.h"
+#include "app/cuiWarningCheck.h"
 #include "app/indEnviron.h"
 #include "comm/cmcTick.h"
 #include "image/cmcEeprom.h"
-#include "image/cmcIcfFile.h"
 #include "platform/Dialogs.h"
 
 #include <cstdint>
@@ -30,31 +36,18 @@ class cuiSheetTree;
 class cmcCellObj;
 class cuiCellContext;
 class CellContext;
-struct cmcCellCapsule;
 
-// Remembered view position of a closed sheet.
-struct SheetMemory {
-    std::string ref;
-    std::int32_t topRow = 0, leftCol = 0, curRow = 0, curCol = 0;
-};
-
-// The sheet shown in the right panel. Until sheets are built from the overlay it names
-// the sheet it stands for.
-struct OpenSheet {
-    std::string ref;
-    SheetRef parsed;
-    enum class Kind { Plain, ChBank, Common, Repeater } kind = Kind::Plain;
-    std::int32_t topRow = 0, leftCol = 0, curRow = 0, curCol = 0;
-};
+// How a file command ended. A cancelled dialog or prompt is not a failure: a failure has
+// shown its message.
+enum class [[nodiscard]] FileCommand { Done, Cancelled, Failed };
 
 class cuiMain : public MainEvents {
 public:
     static constexpr std::int32_t kMapSize = cmcEeprom::kImageSize;  // what the EEPROM map needs
     static constexpr int kTickMs = 50;
-    static constexpr int kWarningDelayMs = 250;
-    static constexpr int kBanks = 128;
 
-    cuiMain(indEnviron& settings, cmcEvMan& events, std::int32_t imageSize);
+    // `rules` are the family's data-file and image rules (the model controller's).
+    cuiMain(indEnviron& settings, cmcEvMan& events, std::int32_t imageSize, std::unique_ptr<DocumentRules> rules);
     ~cuiMain() override;  // slot 0
     cuiMain(const cuiMain&) = delete;
     cuiMain& operator=(const cuiMain&) = delete;
@@ -65,7 +58,9 @@ public:
     virtual void BuildTree();                                                   // 3
     virtual int CheckMakerIdentity(const std::uint8_t* data, std::size_t size, bool withIdentityText);  // 4
     virtual int CheckNewerData(const std::uint8_t* data, std::size_t size);    // 5
-    virtual void AfterImageLoaded(cmcEeprom& image);                            // 6
+    // After a data file or a radio's image became the current image; `modelKind` is the
+    // kind the image's own bits name.
+    virtual void AfterImageLoaded(cmcEeprom& image, int modelKind);             // 6
     virtual void NormaliseImage(cmcEeprom& image, bool forWriting);             // 7
     virtual void SpareHook() {}                                                 // 8
     virtual void RunWarningCheck(int& errors, int& warnings);                   // 9
@@ -79,13 +74,8 @@ public:
     virtual void StatusBarResized() {}                                          // 17
     virtual void DrawStatusPanel() {}                                           // 18
 
-    // --- Image preparation hooks (the model controller packs and unpacks) ---------
-    // Fills the working area of an image read from an initial data file.
-    virtual void FillWorkingArea(cmcEeprom& /*image*/) {}
-    // Packs the working area into the EEPROM part; true when it overflowed.
-    virtual bool BuildParameterTable(cmcEeprom& /*image*/, bool /*cloneWrite*/) { return false; }
     // Display text of bank b's label for the tree ("b+1: NAME").
-    std::string BankLabel(int bank) const;
+    std::string BankLabel(int bank);
 
     // --- MainEvents --------------------------------------------------------------
     void OnShow() override;
@@ -97,15 +87,16 @@ public:
     void OnClose() override;
     void OnActivate(bool active) override { inactive_ = !active; }
 
-    // --- File commands -------------------------------------------------------------
-    int New();
-    int Open();                       // 0 opened; non-zero cancelled or failed (message shown)
-    int OpenFile(const std::string& path);
-    int OpenRecent(int index);
+    // --- File commands: the document service with dialogs, recent files and the
+    // modified flag on top -----------------------------------------------------------
+    FileCommand New();
+    FileCommand Open();
+    FileCommand OpenFile(const std::string& path);
+    FileCommand OpenRecent(int index);
     platform::DlgAnswer SavePrompt();
-    int Save(const std::string& path);
-    int SaveAs();
-    int SaveCurrent();                // Save to the current file, or Save As while untitled
+    FileCommand Save(const std::string& path);
+    FileCommand SaveAs();
+    FileCommand SaveCurrent();  // Save to the current file, or Save As while untitled
     void MarkSaved();
     void SetCurrentFileName(const std::string& path);
     bool IsUntitled() const { return currentFileName_.empty(); }
@@ -117,13 +108,15 @@ public:
     const std::string& WorkingDirectory() const { return workingDirectory_; }
     // Where the initial data files lie: the executable's directory unless a test says otherwise.
     void SetDataDirectory(const std::string& dir) { dataDirectory_ = dir; }
+    DocumentService& Documents() { return documents_; }
 
     // --- Sheets and the tree --------------------------------------------------------
     void OpenSheetRef(const std::string& ref);
     void CloseSheet();
-    const OpenSheet* Sheet() const { return sheet_.get(); }
-    const std::list<SheetMemory>& SheetMemoryList() const { return sheetMemory_; }
-    void RequestWarningCheck();
+    const OpenSheet* Sheet() const { return sheets_.Sheet(); }
+    OpenSheet* Sheet() { return sheets_.Sheet(); }
+    const std::list<SheetMemory>& SheetMemoryList() const { return sheets_.Memory(); }
+    void RequestWarningCheck() { warningCheck_.Request(); }
     void Tick();
     void RefreshBankLabels();
 
@@ -158,18 +151,16 @@ public:
     bool Inactive() const { return inactive_; }
     const StatusModel& Status() const { return status_; }
     cuiSheetTree* Tree() { return tree_.get(); }
-    int WarningChecksRun() const { return warningChecksRun_; }
-    static std::string ModelFamilyText(int kind);
+    int WarningChecksRun() const { return warningCheck_.Runs(); }
+    CloneSession& Clone() { return clone_; }
 
 protected:
     void OnEvent(cmcEvMessage& m);
     void ShowMenus();
     void ShowToolbar();
-    // Reads a data file into `target` with the controller's codes and checks; the
-    // message of a failure has been shown. Returns the file result code.
-    int ReadDataFile(const std::string& path, cmcEeprom& target, int rangeKind);
     platform::DlgAnswer Ask(const std::string& text, platform::DlgIcon icon, platform::DlgButtons buttons);
     void Tell(const std::string& text, platform::DlgIcon icon);
+    DocumentRules& Rules() { return *rules_; }
 
     std::int32_t modelCode_ = 0;
     std::int32_t extraCode_ = 0;
@@ -178,11 +169,13 @@ protected:
 private:
     static void TickTask(void* self, cmcTask*);
     void TreeSelectionDue();
-    void ApplyWarningMarks(const std::vector<std::string>& errors, const std::vector<std::string>& warnings);
+    void ShowTreeMarks(const cuiWarningCheck::Result& result);
 
     indEnviron& settings_;
     cmcEvMan& events_;
     std::int32_t imageSize_;
+    std::unique_ptr<DocumentRules> rules_;
+    DocumentService documents_;
     MainView* view_ = nullptr;
     cmcEeprom current_, radio_, saved_, initial_, reference_;
     std::string workingDirectory_;
@@ -194,12 +187,11 @@ private:
     std::unique_ptr<cuiMenu> menu_;
     std::unique_ptr<cuiToolBar> toolbar_;
     std::unique_ptr<cuiSheetTree> tree_;
-    std::unique_ptr<OpenSheet> sheet_;
-    std::list<SheetMemory> sheetMemory_;
-    std::optional<cmcTick> warningDue_;
+    cuiSheetHost sheets_;
+    cuiWarningCheck warningCheck_;
+    CloneSession clone_;
     std::optional<cmcTick> treeChangeDue_;
     ItemPath pendingTreeNode_;
     cmcTask* tickTask_ = nullptr;
-    int warningChecksRun_ = 0;
     std::unique_ptr<cuiCellContext> cellContext_;
 };

@@ -1,15 +1,17 @@
 // File commands of the controller: the initial image, New, the save prompt, Save, Save
-// As, Open and the recent files, the display name and the working directory.
+// As, Open and the recent files, the display name and the working directory. The document
+// service reads and writes; this adds the dialogs, the messages, the recent files and the
+// modified flag.
 
 #include "app/cuiMain.h"
 
 #include "image/RadioText.h"
-#include "platform/FatalStop.h"
+#include "image/RecordAccessor.h"
+#include "image/cmcIcfFile.h"
 #include "overlay/cmcGTex.h"
+#include "platform/FatalStop.h"
 
-#include <cstdlib>
 #include <filesystem>
-#include <system_error>
 
 namespace fs = std::filesystem;
 using platform::DlgAnswer;
@@ -18,16 +20,19 @@ using platform::DlgIcon;
 
 namespace {
 
-constexpr std::int32_t kMapRevision = 5;
-constexpr std::int32_t kComment1 = 0x16A89;  // the radio's two 16-character comment texts
-constexpr std::int32_t kComment2 = 0x16A99;
-constexpr std::int32_t kCommentLength = 16;
-constexpr std::int32_t kBankNames = 0x16DF9;  // 12 characters a bank
-
 std::string FileNamePart(const std::string& path) { return fs::path(path).filename().string(); }
 
 void TrimRight(std::string& s) {
     while (!s.empty() && s.back() == ' ') s.pop_back();
+}
+
+platform::FileRequest DataFileRequest(const std::string& directory) {
+    platform::FileRequest request;
+    request.title = GTex().GetLine("GI_Sys_AppTitle_ADJ", 0);
+    request.defaultExtension = GTex().GetLine("GI_Sys_Dialog_FOpen", 0);
+    request.filters = platform::FileFiltersFromPairs(GTex().GetLine("GI_Sys_Dialog_FOpen", 1));
+    request.directory = directory;
+    return request;
 }
 
 }  // namespace
@@ -55,49 +60,40 @@ void cuiMain::CheckModified() {
     if (!modified_ && !current_.Equals(saved_)) modified_ = true;
 }
 
-int cuiMain::ReadDataFile(const std::string& path, cmcEeprom& target, int rangeKind) {
-    cmcIcfFile file(target);
-    file.SetCodes(modelCode_, extraCode_);
-    file.SetHeaderCheck([this](std::int32_t model, std::int32_t extra, int& code) {
-        return CheckFileCodes(model, extra, code);
-    });
-    file.SetMapRevisionCheck([](std::int32_t revision) { return revision == kMapRevision; });
-    const AddressRangeList ranges = AddressRanges(rangeKind);
-    return file.Read(path, ranges);
-}
-
 void cuiMain::LoadInitialImage(int modelKind) {
     std::string dir = dataDirectory_.empty() ? platform::executableDirectory() : dataDirectory_;
     if (!dir.empty() && dir.back() != '/') dir += '/';
     const std::string path = dir + GTex().GetLine("GI_App_InitialFile", modelKind);
-    if (ReadDataFile(path, initial_, 3) != FileError::Ok)
+    // Without its initial image the program has nothing to show or to build on.
+    if (const int code = documents_.ReadInitialImage(path, initial_); code != FileError::Ok) {
+        cmcIcfFile::ShowMessage(code);
         platform::fatalStop(platform::formatOne("Cannot open '%s'.", path));
+    }
 }
 
-std::string cuiMain::BankLabel(int bank) const {
+std::string cuiMain::BankLabel(int bank) {
     // "n: NAME" with the bank's 12-character name in the radio's character codes.
-    std::string codes(12, '\0');
-    current_.ReadBlock(kBankNames + 12 * bank, codes.data(), 12);
-    std::string name = radioToDisplay(codes);
+    RecordAccessor banks(current_);
+    std::string name = radioToDisplay(banks.load(RecordAccessor::kBankOperationKind, bank).name);
     TrimRight(name);
     return std::to_string(bank + 1) + ": " + name;
 }
 
 void cuiMain::RefreshBankLabels() {
-    if (current_.Size() < kBankNames + 12 * kBanks) return;
-    for (int b = 0; b < kBanks; ++b) events_.PostText(EvMsg::BankName, 0, b, BankLabel(b));
+    if (current_.Size() < kMapSize) return;
+    for (int b = 0; b < RecordAccessor::kBanks; ++b) events_.PostText(EvMsg::BankName, 0, b, BankLabel(b));
 }
 
-int cuiMain::New() {
-    if (SavePrompt() == DlgAnswer::Cancel) return 1;
+FileCommand cuiMain::New() {
+    if (SavePrompt() == DlgAnswer::Cancel) return FileCommand::Cancelled;
     current_.Assign(initial_);
     radio_.Assign(initial_);
-    BuildParameterTable(current_, false);
+    static_cast<void>(rules_->BuildParameterTable(current_, false));
     MarkSaved();
     SetCurrentFileName("");
     CloseSheet();  // the tick reopens the tree's sheet
     RefreshBankLabels();
-    return 0;
+    return FileCommand::Done;
 }
 
 DlgAnswer cuiMain::SavePrompt() {
@@ -108,88 +104,67 @@ DlgAnswer cuiMain::SavePrompt() {
         platform::formatOne(GTex().GetLine("GI_Mess_Confirm_WriteFile", 0), FileNamePart(DisplayName()));
     const DlgAnswer answer = Ask(text, DlgIcon::Warning, DlgButtons::YesNoCancel);
     if (answer != DlgAnswer::Yes) return answer;
-    return SaveCurrent() == 0 ? DlgAnswer::Yes : DlgAnswer::Cancel;
+    return SaveCurrent() == FileCommand::Done ? DlgAnswer::Yes : DlgAnswer::Cancel;
 }
 
-int cuiMain::SaveCurrent() { return IsUntitled() ? SaveAs() : Save(currentFileName_); }
+FileCommand cuiMain::SaveCurrent() { return IsUntitled() ? SaveAs() : Save(currentFileName_); }
 
-int cuiMain::SaveAs() {
-    platform::FileRequest request;
-    request.title = GTex().GetLine("GI_Sys_AppTitle_ADJ", 0);
-    request.defaultExtension = GTex().GetLine("GI_Sys_Dialog_FOpen", 0);
-    request.filters = platform::FileFiltersFromPairs(GTex().GetLine("GI_Sys_Dialog_FOpen", 1));
+FileCommand cuiMain::SaveAs() {
+    platform::FileRequest request = DataFileRequest(workingDirectory_);
     request.fileName = IsUntitled() ? "Untitled" : FileNamePart(currentFileName_);
-    request.directory = workingDirectory_;
     auto path = platform::dialogs().saveFile(request);
-    if (!path) return 1;
+    if (!path) return FileCommand::Cancelled;
     return Save(*path);
 }
 
-int cuiMain::Save(const std::string& path) {
+FileCommand cuiMain::Save(const std::string& path) {
     events_.Send(EvMsg::CommitEdit);
-    // Packing works on a copy: an image that does not fit is refused before anything
-    // is written, and the user's image stays exactly as it was.
-    cmcEeprom packed(current_);
-    NormaliseImage(packed, true);
-    if (BuildParameterTable(packed, false)) {
-        Tell(GTex().GetBlock("GI_AppMess_SaveOverflow"), DlgIcon::Error);
-        return FileError::FileAccess;
+    // The service packs a copy: an image that does not fit is refused before anything is
+    // written, and the user's image stays exactly as it was.
+    const SaveResult result = documents_.Save(path, current_, initial_, ModelKind());
+    switch (result.outcome) {
+        case SaveResult::Outcome::Overflow:
+            Tell(GTex().GetBlock("GI_AppMess_SaveOverflow"), DlgIcon::Error);
+            return FileCommand::Failed;
+        case SaveResult::Outcome::WriteFailed:
+            cmcIcfFile::ShowMessage(result.code);
+            return FileCommand::Failed;
+        case SaveResult::Outcome::Saved: break;
     }
-    std::string comment1, comment2;
-    for (int i = 0; i < kCommentLength; ++i) {
-        auto printable = [](std::uint8_t c) { return (c >= 0x20 && c <= 0x7E) ? static_cast<char>(c) : ' '; };
-        comment1 += printable(packed.GetByte(kComment1 + i));
-        comment2 += printable(packed.GetByte(kComment2 + i));
-    }
-    TrimRight(comment1);
-    std::string comment = comment1 + comment2;
-    TrimRight(comment);
-
-    cmcIcfFile file(packed);
-    file.SetCodes(modelCode_, extraCode_);
-    file.SetMapRevision(kMapRevision);
-    file.SetComment(comment);
-    const int code = file.Write(path, AddressRanges(2));
-    if (code != FileError::Ok) return code;
-
-    current_.Assign(packed);
+    current_.Assign(result.packed);
     workingDirectory_ = fs::path(path).parent_path().string();
     settings_.currentDirectory = workingDirectory_;
     SetCurrentFileName(path);
     settings_.RecentAddFront(path);
     MarkSaved();
     if (menu_) ShowMenus();  // the recent files submenu changed
-    return 0;
+    return FileCommand::Done;
 }
 
-int cuiMain::Open() {
-    if (SavePrompt() == DlgAnswer::Cancel) return 1;
-    platform::FileRequest request;
-    request.title = GTex().GetLine("GI_Sys_AppTitle_ADJ", 0);
-    request.defaultExtension = GTex().GetLine("GI_Sys_Dialog_FOpen", 0);
-    request.filters = platform::FileFiltersFromPairs(GTex().GetLine("GI_Sys_Dialog_FOpen", 1));
-    request.directory = workingDirectory_;
-    auto path = platform::dialogs().openFile(request);
-    if (!path) return 1;
+FileCommand cuiMain::Open() {
+    if (SavePrompt() == DlgAnswer::Cancel) return FileCommand::Cancelled;
+    auto path = platform::dialogs().openFile(DataFileRequest(workingDirectory_));
+    if (!path) return FileCommand::Cancelled;
     return OpenFile(*path);
 }
 
-int cuiMain::OpenRecent(int index) {
+FileCommand cuiMain::OpenRecent(int index) {
     const std::string path = settings_.RecentItem(index);
-    if (path.empty()) return 1;
-    if (SavePrompt() == DlgAnswer::Cancel) return 1;
+    if (path.empty()) return FileCommand::Cancelled;
+    if (SavePrompt() == DlgAnswer::Cancel) return FileCommand::Cancelled;
     return OpenFile(path);
 }
 
-int cuiMain::OpenFile(const std::string& path) {
-    // Read into a scratch image: a file that fails any check leaves the user's image,
-    // file name and flags untouched (the message has been shown).
-    cmcEeprom loaded(current_);
-    const int code = ReadDataFile(path, loaded, 3);
-    if (code != FileError::Ok) return code;
-    current_.Assign(loaded);
-    AfterImageLoaded(current_);
-    BuildParameterTable(current_, false);
+FileCommand cuiMain::OpenFile(const std::string& path) {
+    // The service reads into an image of its own: a file that fails any check leaves the
+    // user's image, file name and flags untouched.
+    LoadResult loaded = documents_.Load(path, current_);
+    if (!loaded.ok()) {
+        cmcIcfFile::ShowMessage(loaded.code);
+        return FileCommand::Failed;
+    }
+    current_.Assign(loaded.image);
+    AfterImageLoaded(current_, loaded.modelKind);
     workingDirectory_ = fs::path(path).parent_path().string();
     settings_.currentDirectory = workingDirectory_;
     settings_.RecentAddFront(path);
@@ -198,5 +173,5 @@ int cuiMain::OpenFile(const std::string& path) {
     CloseSheet();
     RefreshBankLabels();
     if (menu_) ShowMenus();
-    return 0;
+    return FileCommand::Done;
 }

@@ -1,5 +1,6 @@
 #include "app/cuiSheetTree.h"
 
+#include "app/ModelRules.h"
 #include "app/cuiMain.h"
 #include "app/cuiMenu.h"
 #include "overlay/cmcGTex.h"
@@ -103,7 +104,7 @@ cuiSheetTree::cuiSheetTree(cuiMain& controller) : basic_(std::make_unique<cmcCel
     const std::string key = kKey;
     ParseCell(*basic_, GTex().GetLine(key + "_BasicCell", 0), nullptr, nullptr);
     roots_ = Build(BuildOutline(OverlayBody(key + "_Body")), basic_.get(),
-                   cuiMain::ModelFamilyText(controller.ModelKind()));
+                   model::familyText(controller.ModelKind()));
     if (!roots_.empty()) roots_.front().shown.expanded = true;
 }
 

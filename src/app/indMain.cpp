@@ -1,6 +1,6 @@
 #include "app/indMain.h"
 
-#include "app/ImagePreparation.h"
+#include "app/FamilyRules.h"
 #include "app/ModelRules.h"
 #include "app/cuiSheetTree.h"
 #include "image/RecordAccessor.h"
@@ -23,17 +23,12 @@ constexpr const char* kMemoryChannelsLink = "GI_Sheet_Memory_CH_Top";
 }  // namespace
 
 indMain::indMain(indEnviron& settings, cmcEvMan& events)
-    : cuiMain(settings, events, std::max<std::int32_t>(cmcEeprom::kEepromSize, cmcEeprom::kImageSize)) {
-    indMain::ResetModelParameters();
+    : cuiMain(settings, events, std::max<std::int32_t>(cmcEeprom::kEepromSize, cmcEeprom::kImageSize),
+              std::make_unique<FamilyRules>()) {
     events.Subscribe<&indMain::OnModelEvent>(this);
 }
 
 indMain::~indMain() { Events().Unsubscribe<&indMain::OnModelEvent>(this); }
-
-void indMain::ResetModelParameters() {
-    modelCode_ = model::kModelCode;
-    extraCode_ = model::kExtraCode;
-}
 
 void indMain::BuildTree() {
     cuiMain::BuildTree();
@@ -55,16 +50,11 @@ int indMain::CheckNewerData(const std::uint8_t* data, std::size_t size) {
     return lockout && size > kNewerDataByte && data[kNewerDataByte] != 0 ? 1 : 0;
 }
 
-void indMain::AfterImageLoaded(cmcEeprom& image) {
+void indMain::AfterImageLoaded(cmcEeprom& image, int modelKind) {
     // The image says which model kind it belongs to; the program follows it silently.
-    imageprep::rebuildWorkingArea(image);
-    ChangeModel(model::detectModelKind(image), false);
-    NormaliseImage(image, false);
+    ChangeModel(modelKind, false);
+    cuiMain::AfterImageLoaded(image, modelKind);
     Events().Send(EvMsg::TreeChanged);
-}
-
-void indMain::NormaliseImage(cmcEeprom& image, bool forWriting) {
-    imageprep::normaliseImage(image, InitialImage(), ModelKind(), forWriting);
 }
 
 void indMain::RunWarningCheck(int& errors, int& warnings) {
@@ -73,22 +63,8 @@ void indMain::RunWarningCheck(int& errors, int& warnings) {
     Events().Post(EvMsg::ChannelsChanged);
 }
 
-bool indMain::CheckFileCodes(std::int32_t modelCode, std::int32_t extraCode, int& error) {
-    return model::checkFileCodes(modelCode, extraCode, error);
-}
-
-AddressRangeList indMain::AddressRanges(int rangeKind) { return modelAddressRanges(rangeKind); }
-
-void indMain::FillWorkingArea(cmcEeprom& image) { imageprep::fillWorkingAreaFromInitial(image); }
-
-bool indMain::BuildParameterTable(cmcEeprom& image, bool cloneWrite) {
-    return imageprep::buildParameterTable(image, cloneWrite);
-}
-
-
-
 void indMain::ChangeModel(int kind, bool ask) {
-    if (kind == ModelKind() || kind < 0 || kind > 7) return;
+    if (kind == ModelKind() || !model::isKind(kind)) return;
     if (ask) {
         // Unsaved edits are offered for saving first; then the change itself is confirmed.
         if (SavePrompt() == platform::DlgAnswer::Cancel) return;
@@ -98,10 +74,9 @@ void indMain::ChangeModel(int kind, bool ask) {
     }
     Settings().modelType = kind;
     LoadInitialImage(kind);
-    FillWorkingArea(InitialImage());
     if (ask) {
         CurrentImage().Assign(InitialImage());
-        BuildParameterTable(CurrentImage(), false);
+        static_cast<void>(Rules().BuildParameterTable(CurrentImage(), false));
         MarkSaved();
         SetCurrentFileName("");
         RefreshBankLabels();

@@ -1,7 +1,8 @@
 #pragma once
-// The controller of this radio family: a cuiMain that knows the eight model kinds, the
-// model code, the image layout and the pruning of the sheet tree by model. The facts of
-// the family live in ModelRules and ImagePreparation, shared with the command-line tools.
+// The controller of this radio family: a cuiMain that knows the eight model kinds and the
+// pruning of the sheet tree by model. The facts of the family live in ModelRules and
+// ImagePreparation, and its data-file rules in FamilyRules, shared with the command-line
+// tools.
 
 #include "app/cuiMain.h"
 
@@ -10,18 +11,11 @@ public:
     indMain(indEnviron& settings, cmcEvMan& events);
     ~indMain() override;
 
-    void ResetModelParameters() override;                                                       // 1
     void BuildTree() override;                                                                  // 3
     int CheckMakerIdentity(const std::uint8_t* data, std::size_t size, bool withIdentityText) override;  // 4
     int CheckNewerData(const std::uint8_t* data, std::size_t size) override;                    // 5
-    void AfterImageLoaded(cmcEeprom& image) override;                                          // 6
-    void NormaliseImage(cmcEeprom& image, bool forWriting) override;                            // 7
+    void AfterImageLoaded(cmcEeprom& image, int modelKind) override;                            // 6
     void RunWarningCheck(int& errors, int& warnings) override;                                  // 9
-    bool CheckFileCodes(std::int32_t modelCode, std::int32_t extraCode, int& error) override;   // 14
-    AddressRangeList AddressRanges(int rangeKind) override;                                     // 15
-
-    void FillWorkingArea(cmcEeprom& image) override;
-    bool BuildParameterTable(cmcEeprom& image, bool cloneWrite) override;
 
     int ModelKind() const override { return Settings().modelType; }
     void ChangeModel(int kind, bool ask) override;

@@ -44,6 +44,12 @@ public:
     static constexpr int kRepeaterLists = 128;
     static constexpr int kRepeaters = 2560;
 
+    static constexpr int kBankOperationKind = 14;  // the record of a bank: its 12-character name
+    // The radio's two 16-character comment texts (printable characters, space-padded).
+    static constexpr std::int32_t kComment1 = 0x16A89;
+    static constexpr std::int32_t kComment2 = 0x16A99;
+    static constexpr int kCommentLength = 16;
+
     explicit RecordAccessor(cmcEeprom& image) : image_(&image) {}
     // A decoded record can be copied and stored into another image (the row clipboard
     // keeps records of one image for another).

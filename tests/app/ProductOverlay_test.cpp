@@ -62,7 +62,7 @@ TEST_F(ProductOverlayTest, TreeOfEveryModelKindKeepsOnlyItsNodes) {
             EXPECT_EQ(node.cell.key.id, CellIdOf("CallSheet")) << node.shown.text;
             const SheetRef ref = ParseSheetRef(node.Link());
             if (ref.style == "St_ChBank") {
-                EXPECT_EQ(ref.key, "GI_Sheet_Mch_" + cuiMain::ModelFamilyText(kind));
+                EXPECT_EQ(ref.key, "GI_Sheet_Mch_" + model::familyText(kind));
                 EXPECT_EQ(ref.options, "Bank " + std::to_string(banks));
                 ++banks;
             }

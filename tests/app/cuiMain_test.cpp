@@ -138,18 +138,18 @@ TEST_F(cuiMainTest, SaveAndOpenRoundTrip) {
     Edit(kBankName, 0xA5);
     const std::string path = dir.file("site-a.tdf");
     dialogs.dialogs.choosePath(path);
-    ASSERT_EQ(controller.SaveAs(), 0);
+    ASSERT_EQ(controller.SaveAs(), FileCommand::Done);
     EXPECT_FALSE(controller.Modified());
     EXPECT_EQ(controller.CurrentFileName(), path);
     EXPECT_EQ(controller.WorkingDirectory(), dir.path().string());
     EXPECT_EQ(settings.currentDirectory, dir.path().string());
     EXPECT_EQ(settings.RecentItem(0), path);
 
-    controller.New();  // not modified: no question
+    EXPECT_EQ(controller.New(), FileCommand::Done);  // not modified: no question
     EXPECT_EQ(controller.CurrentImage().GetByte(kBankName), controller.InitialImage().GetByte(kBankName));
     EXPECT_TRUE(controller.IsUntitled());
 
-    ASSERT_EQ(controller.OpenFile(path), 0);
+    ASSERT_EQ(controller.OpenFile(path), FileCommand::Done);
     EXPECT_EQ(controller.CurrentImage().GetByte(kBankName), 0xA5);
     EXPECT_EQ(controller.CurrentFileName(), path);
     EXPECT_FALSE(controller.Modified());
@@ -161,12 +161,12 @@ TEST_F(cuiMainTest, FailedSaveKeepsNameAndModifiedFlag) {
     Edit(0x0500, 1);
     const std::string good = dir.file("good.tdf");
     dialogs.dialogs.choosePath(good);
-    ASSERT_EQ(controller.SaveAs(), 0);
+    ASSERT_EQ(controller.SaveAs(), FileCommand::Done);
     Edit(0x0501, 2);
     const std::string before = testsupport::readFile(good);
     {
         testsupport::DiskFull full(1000);
-        EXPECT_NE(controller.Save(good), 0);
+        EXPECT_EQ(controller.Save(good), FileCommand::Failed);
     }
     EXPECT_TRUE(controller.Modified());
     EXPECT_EQ(controller.CurrentFileName(), good);
@@ -179,7 +179,7 @@ TEST_F(cuiMainTest, OpenOfABadFileChangesNothing) {
     Edit(0x0500, 7);
     const std::string bad = dir.file("bad.tdf");
     testsupport::writeFile(bad, "not a data file\r\n");
-    EXPECT_NE(controller.OpenFile(bad), 0);
+    EXPECT_EQ(controller.OpenFile(bad), FileCommand::Failed);
     EXPECT_EQ(controller.CurrentImage().GetByte(0x0500), 7);
     EXPECT_TRUE(controller.Modified());
     EXPECT_TRUE(controller.IsUntitled());
