@@ -16,7 +16,7 @@ enum class EvMsg : std::uint8_t {
     UpdateMenus = 9,           // Send; menus recompute enabled, checked, visible, caption, image
     ClearSubmenu = 10,         // Send; second = command identifier
     FillSubmenu = 11,          // Send; first = popup menu, second = command identifier, data = key
-    QueryPopupCell = 12,       // Query; first = a menu; the owning sheet replies with its current cell
+    QueryPopupCell = 12,       // Query; the open sheet replies with its current cell's popup menu name as data
     RedrawBound = 13,          // Send or Post; every visible cell bound to a cell identifier
     RedrawCategory = 14,       // Send or Post; second = category
     RedrawCellId = 15,         // Send or Post; second = cell identifier

@@ -80,8 +80,17 @@ class MainView {
 public:
     virtual ~MainView() = default;
     virtual void setTitle(const std::string& title) = 0;
-    virtual void showMenu(const std::vector<MenuItemModel>& items) = 0;
+    // The menu is built once and then only changes state. `showMenu` builds the items under
+    // `path` (empty: the menu bar; else a submenu, which itself stays) anew: an item
+    // captioned "-" is a separator, one with children a submenu. `updateMenu` gives the items
+    // built there their new caption, shortcut, image, checked, hidden and disabled states;
+    // `items` has the shape built last. The controller decides which of the two it needs.
+    virtual void showMenu(const ItemPath& path, const std::vector<MenuItemModel>& items) = 0;
+    virtual void updateMenu(const ItemPath& path, const std::vector<MenuItemModel>& items) = 0;
+    // The same for the toolbar: `showToolbar` builds its rows, `updateToolbar` changes the
+    // buttons' states and shows or hides the rows where the user docked them.
     virtual void showToolbar(const std::vector<ToolButtonModel>& buttons, bool visible) = 0;
+    virtual void updateToolbar(const std::vector<ToolButtonModel>& buttons, bool visible) = 0;
     virtual void showTree(const TreeNodeModel* root) = 0;     // null: no tree
     // The tree's font and background, from the tree's basic cell.
     virtual void setTreeLook(const cmcFont& font, std::uint32_t background) = 0;
@@ -106,6 +115,9 @@ public:
     virtual ~MainEvents() = default;
     virtual void OnShow() = 0;
     virtual void OnMenuClick(const ItemPath& item) = 0;
+    // The submenu of that item is about to open: its children get their current states,
+    // and an item whose children the program makes fills itself now.
+    virtual void OnMenuAboutToShow(const ItemPath& item) = 0;
     virtual void OnToolClick(int button) = 0;
     virtual void OnTreeSelect(const ItemPath& node) = 0;
     virtual void OnTreeExpand(const ItemPath& node, bool expanded) = 0;

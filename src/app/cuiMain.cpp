@@ -128,15 +128,11 @@ void cuiMain::BuildTree() {
 }
 
 void cuiMain::ShowMenus() {
-    if (!menu_ || !view_) return;
-    menu_->UpdateStates();
-    view_->showMenu(menu_->Model());
+    if (menu_ && view_) menu_->Show(*view_);
 }
 
 void cuiMain::ShowToolbar() {
-    if (!toolbar_ || !view_) return;
-    toolbar_->UpdateStates();
-    view_->showToolbar(toolbar_->Model(), settings_.toolbarVisible != 0);
+    if (toolbar_ && view_) toolbar_->Show(*view_, settings_.toolbarVisible != 0);
 }
 
 void cuiMain::OnEvent(cmcEvMessage& m) {
@@ -203,6 +199,10 @@ void cuiMain::OnMenuClick(const ItemPath& item) {
     RunCell(cell, cellkey::kEnter);
     ShowMenus();
     ShowToolbar();
+}
+
+void cuiMain::OnMenuAboutToShow(const ItemPath& item) {
+    if (menu_ && view_) menu_->ShowSubmenu(*view_, item);
 }
 
 void cuiMain::OnToolClick(int button) {

@@ -80,6 +80,7 @@ public:
     // --- MainEvents --------------------------------------------------------------
     void OnShow() override;
     void OnMenuClick(const ItemPath& item) override;
+    void OnMenuAboutToShow(const ItemPath& item) override;
     void OnToolClick(int button) override;
     void OnTreeSelect(const ItemPath& node) override;
     void OnTreeExpand(const ItemPath& node, bool expanded) override;

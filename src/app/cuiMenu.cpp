@@ -44,27 +44,68 @@ ItemState Evaluate(cuiMain& controller, cmcCellObj& cell, const std::string& cap
     return s;
 }
 
+// Popup-menu bodies nest by indentation before the '+'; only the text after it counts.
+std::vector<std::string> PopupBody(const std::string& key) {
+    std::vector<std::string> lines;
+    for (std::string line : OverlayBody(key + "_Body")) {
+        const auto plus = line.find('+');
+        if (plus != std::string::npos) line.erase(0, plus);
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::vector<MenuShape> ShapeOf(const std::vector<cuiMenuItem>& items) {
+    std::vector<MenuShape> shape;
+    shape.reserve(items.size());
+    for (const cuiMenuItem& item : items) shape.push_back({item.shown.caption == "-", ShapeOf(item.children)});
+    return shape;
+}
+
 }  // namespace
 
 cuiMenu::cuiMenu(cuiMain& controller, const std::string& baseKey)
     : controller_(controller), basic_(ParseBasicCell(baseKey)) {
-    items_ = Build(BuildOutline(OverlayBody(baseKey + "_Body")));
+    items_ = Build(BuildOutline(OverlayBody(baseKey + "_Body")), basic_.get());
 }
 
-std::vector<cuiMenuItem> cuiMenu::Build(const std::vector<OutlineNode>& nodes) const {
+std::vector<cuiMenuItem> cuiMenu::Build(const std::vector<OutlineNode>& nodes, const cmcCellObj* basic) const {
     std::vector<cuiMenuItem> items;
     items.reserve(nodes.size());
     for (const OutlineNode& node : nodes) {
         cuiMenuItem item;
-        ParseCell(item.cell, node.text, nullptr, basic_.get());
+        ParseCell(item.cell, node.text, nullptr, basic);
         item.caption = item.cell.content.value_or("");
         item.shown.caption = item.caption;
         item.shown.shortcut = item.cell.parameter.value_or("");
         item.shown.imageIndex = item.cell.imageIndex;
-        item.children = Build(node.children);
+        item.dynamic = item.cell.key.id == CellIdOf("CL_Menu_Edit_Top");
+        item.children = Build(node.children, basic);
         items.push_back(std::move(item));
     }
     return items;
+}
+
+std::string cuiMenu::DynamicMenuKey() const {
+    std::string key;
+    if (auto reply = controller_.Events().Query(EvMsg::QueryPopupCell)) {
+        key.assign(reply->data.begin(), reply->data.end());
+        key.erase(std::find(key.begin(), key.end(), '\0'), key.end());
+    }
+    return key.empty() ? "GI_PMenu_NoItem" : key;
+}
+
+void cuiMenu::FillDynamic(cuiMenuItem& item) {
+    // A submenu without items could not open again, so an empty popup menu shows the
+    // "No item" one instead.
+    for (std::string key : {DynamicMenuKey(), std::string("GI_PMenu_NoItem")}) {
+        auto basic = std::shared_ptr<const cmcCellObj>(ParseBasicCell(key));
+        std::vector<cuiMenuItem> children = Build(BuildOutline(PopupBody(key)), basic.get());
+        if (children.empty()) continue;
+        item.children = std::move(children);
+        item.childBasic = std::move(basic);
+        return;
+    }
 }
 
 void cuiMenu::FillRecentFiles(cuiMenuItem& item) {
@@ -114,6 +155,13 @@ MenuItemModel ToModel(const cuiMenuItem& item) {
     for (const cuiMenuItem& child : item.children) m.children.push_back(ToModel(child));
     return m;
 }
+
+std::vector<MenuItemModel> ToModels(const std::vector<cuiMenuItem>& items) {
+    std::vector<MenuItemModel> out;
+    out.reserve(items.size());
+    for (const cuiMenuItem& item : items) out.push_back(ToModel(item));
+    return out;
+}
 }  // namespace
 
 cuiMenuItem* cuiMenu::FindCommand(CellId id) { return Find(items_, id); }
@@ -125,20 +173,37 @@ void cuiMenu::ClearSubmenu(CellId id) {
 void cuiMenu::FillSubmenu(CellId id, const std::string& key) {
     cuiMenuItem* item = FindCommand(id);
     if (!item) return;
-    // Popup-menu bodies nest by indentation before the '+'; only the text after it counts.
-    std::vector<std::string> lines;
-    for (std::string line : OverlayBody(key + "_Body")) {
-        const auto plus = line.find('+');
-        if (plus != std::string::npos) line.erase(0, plus);
-        lines.push_back(std::move(line));
-    }
-    item->children = Build(BuildOutline(lines));
+    item->children = Build(BuildOutline(PopupBody(key)), basic_.get());
+    item->childBasic.reset();
 }
 
-std::vector<MenuItemModel> cuiMenu::Model() const {
-    std::vector<MenuItemModel> out;
-    for (const cuiMenuItem& item : items_) out.push_back(ToModel(item));
-    return out;
+std::vector<MenuItemModel> cuiMenu::Model() const { return ToModels(items_); }
+
+void cuiMenu::Show(MainView& view) {
+    UpdateStates();
+    std::vector<MenuShape> shape = ShapeOf(items_);
+    if (built_ && *built_ == shape) {
+        view.updateMenu({}, Model());
+        return;
+    }
+    view.showMenu({}, Model());
+    built_ = std::move(shape);
+}
+
+void cuiMenu::ShowSubmenu(MainView& view, const ItemPath& path) {
+    cuiMenuItem* item = ItemAt(path);
+    if (!item || !built_) return;
+    if (item->dynamic) FillDynamic(*item);
+    Update(item->children);
+    std::vector<MenuShape> shape = ShapeOf(item->children);
+    MenuShape* built = NodeAtPath(*built_, path);
+    if (!built) return;  // the window's menu is older than this item; the next Show rebuilds it
+    if (built->children == shape) {
+        view.updateMenu(path, ToModels(item->children));
+        return;
+    }
+    view.showMenu(path, ToModels(item->children));
+    built->children = std::move(shape);
 }
 
 cuiToolBar::cuiToolBar(cuiMain& controller, const std::string& baseKey)
@@ -178,6 +243,17 @@ void cuiToolBar::UpdateStates() {
 cuiToolButton* cuiToolBar::ButtonAt(int index) {
     return index >= 0 && index < static_cast<int>(buttons_.size()) ? &buttons_[static_cast<std::size_t>(index)]
                                                                     : nullptr;
+}
+
+void cuiToolBar::Show(MainView& view, bool visible) {
+    UpdateStates();
+    // The buttons come from the overlay once; only their states change afterwards.
+    if (built_) {
+        view.updateToolbar(Model(), visible);
+    } else {
+        view.showToolbar(Model(), visible);
+        built_ = true;
+    }
 }
 
 std::vector<ToolButtonModel> cuiToolBar::Model() const {

@@ -8,6 +8,7 @@
 #include "overlay/cmcCellObj.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,19 @@ struct cuiMenuItem {
     MenuItemModel shown;   // what the window shows, children excluded
     std::vector<cuiMenuItem> children;
     bool generated = false;  // made by the program (recent files), not by the overlay
+    // The children are made anew each time the submenu opens (see cuiMenu::DynamicMenuKey).
+    bool dynamic = false;
+    // The basic cell the children were made from when it is not the menu's own.
+    std::shared_ptr<const cmcCellObj> childBasic;
+};
+
+// The structure of a menu as the window builds it: which items are separators and which
+// have children. Two menus of the same shape differ only in states the window can change
+// on the items it already has.
+struct MenuShape {
+    bool separator = false;
+    std::vector<MenuShape> children;
+    bool operator==(const MenuShape&) const = default;
 };
 
 class cuiMenu {
@@ -44,14 +58,26 @@ public:
     const std::vector<cuiMenuItem>& Items() const { return items_; }
     const cmcCellObj& BasicCell() const { return *basic_; }
 
+    // Evaluates every item and shows the menu in the window: built anew when its shape
+    // differs from the one the window has, else as new states of the items it has.
+    void Show(MainView& view);
+    // The submenu at `path` is about to open: a dynamic item takes its children now, the
+    // children are evaluated, and the window rebuilds that submenu only if its shape changed.
+    void ShowSubmenu(MainView& view, const ItemPath& path);
+    // The popup menu whose items a dynamic item shows: the one of the open sheet's current
+    // cell, else the menu that says there is nothing to do.
+    std::string DynamicMenuKey() const;
+
 private:
-    std::vector<cuiMenuItem> Build(const std::vector<OutlineNode>& nodes) const;
+    std::vector<cuiMenuItem> Build(const std::vector<OutlineNode>& nodes, const cmcCellObj* basic) const;
     void Update(std::vector<cuiMenuItem>& items);
     void FillRecentFiles(cuiMenuItem& item);
+    void FillDynamic(cuiMenuItem& item);
 
     cuiMain& controller_;
     std::unique_ptr<cmcCellObj> basic_;
     std::vector<cuiMenuItem> items_;
+    std::optional<std::vector<MenuShape>> built_;  // what the window has, once it has a menu
 };
 
 struct cuiToolButton {
@@ -68,9 +94,12 @@ public:
     cuiToolButton* ButtonAt(int index);
     std::vector<ToolButtonModel> Model() const;
     const std::vector<cuiToolButton>& Buttons() const { return buttons_; }
+    // Evaluates the buttons and shows them: the rows are built once, then only change state.
+    void Show(MainView& view, bool visible);
 
 private:
     cuiMain& controller_;
     std::unique_ptr<cmcCellObj> basic_;
     std::vector<cuiToolButton> buttons_;
+    bool built_ = false;
 };

@@ -144,66 +144,119 @@ void TForm1::setTitle(const std::string& title) {
     setWindowTitle(QString::fromStdString(title));
 }
 
-void TForm1::addMenuItems(QMenu* menu, const std::vector<MenuItemModel>& items, ItemPath& path) {
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const MenuItemModel& m = items[i];
-        path.push_back(static_cast<int>(i));
-        if (m.caption == "-") {
-            menu->addSeparator()->setVisible(!m.hidden);
-        } else if (!m.children.empty()) {
-            QMenu* sub = menu->addMenu(QString::fromStdString(m.caption));
-            sub->menuAction()->setVisible(!m.hidden);
-            sub->menuAction()->setEnabled(!m.disabled);
-            if (m.imageIndex >= 0 && m.imageIndex < static_cast<int>(toolbarImages_.size()))
-                sub->setIcon(toolbarImages_[static_cast<std::size_t>(m.imageIndex)]);
-            addMenuItems(sub, m.children, path);
-        } else {
-            QAction* a = menu->addAction(QString::fromStdString(m.caption));
-            a->setData(ToVariant(path));
-            a->setShortcut(QKeySequence(QString::fromStdString(m.shortcut)));
-            a->setVisible(!m.hidden);
-            a->setEnabled(!m.disabled);
-            a->setCheckable(m.checked);
-            a->setChecked(m.checked);
-            if (m.imageIndex >= 0 && m.imageIndex < static_cast<int>(toolbarImages_.size()))
-                a->setIcon(toolbarImages_[static_cast<std::size_t>(m.imageIndex)]);
-            const ItemPath itemPath = path;
-            connect(a, &QAction::triggered, this, [this, itemPath] { events_.OnMenuClick(itemPath); });
-        }
-        path.pop_back();
-    }
+QIcon TForm1::toolbarIcon(std::int32_t index) const {
+    if (index < 0 || index >= static_cast<int>(toolbarImages_.size())) return {};
+    return toolbarImages_[static_cast<std::size_t>(index)];
 }
 
-void TForm1::showMenu(const std::vector<MenuItemModel>& items) {
-    menuBar()->clear();
-    ItemPath path;
+namespace {
+bool IsSeparator(const MenuItemModel& m) { return m.caption == "-"; }
+}  // namespace
+
+std::vector<TForm1::MenuEntry> TForm1::buildMenuItems(QWidget* container, const std::vector<MenuItemModel>& items,
+                                                      const ItemPath& path) {
+    const bool topLevel = container == menuBar();
+    std::vector<MenuEntry> built;
+    built.reserve(items.size());
     for (std::size_t i = 0; i < items.size(); ++i) {
-        const MenuItemModel& top = items[i];
-        path = {static_cast<int>(i)};
-        if (top.children.empty()) {
-            QAction* a = menuBar()->addAction(QString::fromStdString(top.caption));
-            a->setVisible(!top.hidden);
-            a->setEnabled(!top.disabled);
-            const ItemPath itemPath = path;
-            connect(a, &QAction::triggered, this, [this, itemPath] { events_.OnMenuClick(itemPath); });
-            continue;
+        const MenuItemModel& m = items[i];
+        ItemPath itemPath = path;
+        itemPath.push_back(static_cast<int>(i));
+        MenuEntry e;
+        if (IsSeparator(m)) {
+            e.action = new QAction(container);
+            e.action->setSeparator(true);
+        } else if (!m.children.empty()) {
+            e.menu = new QMenu(container);
+            e.action = e.menu->menuAction();
+            connect(e.menu, &QMenu::aboutToShow, this, [this, itemPath] { events_.OnMenuAboutToShow(itemPath); });
+            e.children = buildMenuItems(e.menu, m.children, itemPath);
+        } else {
+            e.action = new QAction(container);
+            e.action->setData(ToVariant(itemPath));
+            connect(e.action, &QAction::triggered, this, [this, itemPath] { events_.OnMenuClick(itemPath); });
         }
-        QMenu* menu = menuBar()->addMenu(QString::fromStdString(top.caption));
-        menu->menuAction()->setVisible(!top.hidden);
-        menu->menuAction()->setEnabled(!top.disabled);
-        addMenuItems(menu, top.children, path);
+        container->addAction(e.action);
+        applyMenuItem(e, m, topLevel);
+        built.push_back(std::move(e));
     }
+    return built;
+}
+
+void TForm1::applyMenuItem(const MenuEntry& entry, const MenuItemModel& m, bool topLevel) {
+    QAction* a = entry.action;
+    a->setVisible(!m.hidden);
+    if (a->isSeparator()) return;
+    a->setText(QString::fromStdString(m.caption));
+    a->setEnabled(!m.disabled);
+    if (!entry.menu) {
+        a->setShortcut(QKeySequence(QString::fromStdString(m.shortcut)));
+        a->setCheckable(m.checked);
+        a->setChecked(m.checked);
+    }
+    if (!topLevel) a->setIcon(toolbarIcon(m.imageIndex));
+}
+
+bool TForm1::applyMenuItems(const std::vector<MenuEntry>& entries, const std::vector<MenuItemModel>& items,
+                            bool topLevel) {
+    if (entries.size() != items.size()) return false;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const MenuEntry& e = entries[i];
+        const MenuItemModel& m = items[i];
+        if (IsSeparator(m) != e.action->isSeparator() || m.children.empty() == (e.menu != nullptr)) return false;
+        if (e.menu && !applyMenuItems(e.children, m.children, false)) return false;
+        applyMenuItem(e, m, topLevel);
+    }
+    return true;
+}
+
+void TForm1::showMenu(const ItemPath& path, const std::vector<MenuItemModel>& items) {
+    QWidget* container = menuBar();
+    std::vector<MenuEntry>* entries = &menu_;
+    if (!path.empty()) {
+        MenuEntry* parent = NodeAtPath(menu_, path);
+        if (!parent || !parent->menu) return;
+        container = parent->menu;
+        entries = &parent->children;
+    }
+    // One of the old items may be running the command that asked for the new ones: they
+    // leave the menu now and are deleted once control is back in the event loop.
+    for (const MenuEntry& e : *entries) {
+        container->removeAction(e.action);
+        if (e.menu) {
+            e.menu->deleteLater();  // takes its menu action and its items with it
+        } else {
+            e.action->deleteLater();
+        }
+    }
+    *entries = buildMenuItems(container, items, path);
+}
+
+void TForm1::updateMenu(const ItemPath& path, const std::vector<MenuItemModel>& items) {
+    std::vector<MenuEntry>* entries = &menu_;
+    if (!path.empty()) {
+        MenuEntry* parent = NodeAtPath(menu_, path);
+        if (!parent || !parent->menu) return;
+        entries = &parent->children;
+    }
+    // States arrive for the menu that was built; should the shapes ever differ, the items
+    // under `path` are built anew rather than shown wrongly.
+    if (!applyMenuItems(*entries, items, path.empty())) showMenu(path, items);
 }
 
 void TForm1::showToolbar(const std::vector<ToolButtonModel>& buttons, bool visible) {
+    // As with the menu, a button of the old rows may be the one whose command got here.
     for (QToolBar* t : toolbars_) {
         removeToolBar(t);
-        delete t;
+        t->deleteLater();
     }
     toolbars_.clear();
+    toolActions_.assign(buttons.size(), nullptr);
+    toolKinds_.clear();
     auto newRow = [this] {
         if (!toolbars_.empty()) addToolBarBreak(Qt::TopToolBarArea);
         auto* t = new QToolBar(this);
+        t->setObjectName(QString("toolbar%1").arg(toolbars_.size()));
         t->setIconSize(QSize(16, 16));
         t->setMovable(true);
         t->setFloatable(true);
@@ -215,6 +268,7 @@ void TForm1::showToolbar(const std::vector<ToolButtonModel>& buttons, bool visib
     QToolBar* row = newRow();
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         const ToolButtonModel& b = buttons[i];
+        toolKinds_.push_back(b.kind);
         switch (b.kind) {
             case ToolButtonModel::Kind::Separator: {
                 auto* gap = new QWidget(row);
@@ -225,18 +279,39 @@ void TForm1::showToolbar(const std::vector<ToolButtonModel>& buttons, bool visib
             case ToolButtonModel::Kind::WrapSeparator: row = newRow(); break;
             case ToolButtonModel::Kind::Button: {
                 QAction* a = row->addAction(QString::fromStdString(b.tooltip));
-                a->setToolTip(QString::fromStdString(b.tooltip));
-                if (b.imageIndex >= 0 && b.imageIndex < static_cast<int>(toolbarImages_.size()))
-                    a->setIcon(toolbarImages_[static_cast<std::size_t>(b.imageIndex)]);
-                a->setCheckable(b.toggle);
-                a->setChecked(b.toggle && b.pressed);
-                a->setEnabled(!b.disabled);
                 const int index = static_cast<int>(i);
                 connect(a, &QAction::triggered, this, [this, index] { events_.OnToolClick(index); });
+                toolActions_[i] = a;
                 break;
             }
         }
     }
+    applyToolButtons(buttons, visible);
+}
+
+void TForm1::updateToolbar(const std::vector<ToolButtonModel>& buttons, bool visible) {
+    bool sameShape = buttons.size() == toolKinds_.size();
+    for (std::size_t i = 0; sameShape && i < buttons.size(); ++i) sameShape = buttons[i].kind == toolKinds_[i];
+    if (!sameShape) {
+        showToolbar(buttons, visible);
+        return;
+    }
+    applyToolButtons(buttons, visible);
+}
+
+void TForm1::applyToolButtons(const std::vector<ToolButtonModel>& buttons, bool visible) {
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        QAction* a = toolActions_[i];
+        if (!a) continue;
+        const ToolButtonModel& b = buttons[i];
+        a->setText(QString::fromStdString(b.tooltip));
+        a->setToolTip(QString::fromStdString(b.tooltip));
+        a->setIcon(toolbarIcon(b.imageIndex));
+        a->setCheckable(b.toggle);
+        a->setChecked(b.toggle && b.pressed);
+        a->setEnabled(!b.disabled);
+    }
+    // Hiding keeps each row where the user docked it.
     for (QToolBar* t : toolbars_) t->setVisible(visible);
 }
 

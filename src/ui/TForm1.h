@@ -32,8 +32,10 @@ public:
 
     // MainView
     void setTitle(const std::string& title) override;
-    void showMenu(const std::vector<MenuItemModel>& items) override;
+    void showMenu(const ItemPath& path, const std::vector<MenuItemModel>& items) override;
+    void updateMenu(const ItemPath& path, const std::vector<MenuItemModel>& items) override;
     void showToolbar(const std::vector<ToolButtonModel>& buttons, bool visible) override;
+    void updateToolbar(const std::vector<ToolButtonModel>& buttons, bool visible) override;
     void showTree(const TreeNodeModel* root) override;
     void updateTreeNode(const ItemPath& path, const TreeNodeModel& node) override;
     void setTreeLook(const cmcFont& font, std::uint32_t background) override;
@@ -49,14 +51,32 @@ public:
     void requestClose() override { close(); }
 
     QTreeWidget* tree() const { return tree_; }
+    // The toolbar's rows, a new row after each wrap separator.
+    const std::vector<QToolBar*>& toolbars() const { return toolbars_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
     void changeEvent(QEvent* e) override;
+    // No context menu that hides toolbars: the View menu does that, so its check mark and
+    // the stored setting always match what is shown.
+    QMenu* createPopupMenu() override { return nullptr; }
 
 private:
-    void addMenuItems(QMenu* menu, const std::vector<MenuItemModel>& items, ItemPath& path);
+    // What was built for a menu item: its action (a submenu's menu action) and submenu.
+    struct MenuEntry {
+        QAction* action = nullptr;
+        QMenu* menu = nullptr;  // null for commands and separators
+        std::vector<MenuEntry> children;
+    };
+
+    std::vector<MenuEntry> buildMenuItems(QWidget* container, const std::vector<MenuItemModel>& items,
+                                          const ItemPath& path);
+    void applyMenuItem(const MenuEntry& entry, const MenuItemModel& m, bool topLevel);
+    bool applyMenuItems(const std::vector<MenuEntry>& entries, const std::vector<MenuItemModel>& items,
+                        bool topLevel);
+    void applyToolButtons(const std::vector<ToolButtonModel>& buttons, bool visible);
+    QIcon toolbarIcon(std::int32_t index) const;
     QTreeWidgetItem* addTreeNode(QTreeWidgetItem* parent, const TreeNodeModel& node);
     QTreeWidgetItem* itemAt(const ItemPath& path) const;
     ItemPath pathOf(QTreeWidgetItem* item) const;
@@ -66,7 +86,10 @@ private:
     MainEvents& events_;
     std::vector<QIcon> treeImages_;
     std::vector<QIcon> toolbarImages_;
+    std::vector<MenuEntry> menu_;
     std::vector<QToolBar*> toolbars_;
+    std::vector<QAction*> toolActions_;  // per button of the model; null for separators
+    std::vector<ToolButtonModel::Kind> toolKinds_;
     QSplitter* splitter_ = nullptr;
     QFrame* leftPanel_ = nullptr;
     QTreeWidget* tree_ = nullptr;

@@ -4,6 +4,7 @@
 #include "app/cuiSheetTree.h"
 #include "app/indMain.h"
 #include "ControllerWorld.h"
+#include "FakeView.h"
 #include "platform/doubles/ScriptedDialogs.h"
 #include "platform/doubles/VirtualScheduler.h"
 #include "overlay/cmcGTex.h"
@@ -16,46 +17,6 @@
 namespace {
 
 using platform::DlgAnswer;
-
-// A window that records what the controller shows.
-struct FakeView : MainView {
-    std::string title;
-    std::vector<MenuItemModel> menu;
-    std::vector<ToolButtonModel> toolbar;
-    bool toolbarVisible = false;
-    std::optional<TreeNodeModel> tree;
-    ItemPath selected;
-    StatusModel status;
-    std::string sheetKey, sheetCaption;
-    std::int32_t treeWidth = 0;
-    bool visible = true, enabled = true, closeRequested = false;
-    std::optional<WinRect> bounds = WinRect{10, 20, 700, 500};
-
-    void setTitle(const std::string& t) override { title = t; }
-    void showMenu(const std::vector<MenuItemModel>& items) override { menu = items; }
-    void showToolbar(const std::vector<ToolButtonModel>& b, bool v) override {
-        toolbar = b;
-        toolbarVisible = v;
-    }
-    void showTree(const TreeNodeModel* root) override {
-        if (root) tree = *root; else tree.reset();
-    }
-    void updateTreeNode(const ItemPath&, const TreeNodeModel&) override {}
-    void setTreeLook(const cmcFont&, std::uint32_t) override {}
-    void selectTreeNode(const ItemPath& p) override { selected = p; }
-    void showStatus(const StatusModel& s) override { status = s; }
-    void showSheet(const std::string& key, const std::string& caption) override {
-        sheetKey = key;
-        sheetCaption = caption;
-    }
-    void setTreePanelWidth(std::int32_t w) override { treeWidth = w; }
-    bool isVisible() const override { return visible; }
-    bool isEnabled() const override { return enabled; }
-    void setEnabled(bool e) override { enabled = e; }
-    std::optional<WinRect> restoredBounds() const override { return bounds; }
-    std::int32_t treePanelWidth() const override { return treeWidth; }
-    void requestClose() override { closeRequested = true; }
-};
 
 class cuiMainTest : public ::testing::Test, protected ControllerWorld {
 protected:
@@ -223,6 +184,66 @@ TEST_F(cuiMainTest, SheetMemoryRestoresTheViewOfAReopenedSheet) {
     controller.OpenSheetRef("GI_Sheet_Common");
     EXPECT_EQ(controller.Sheet()->topRow, 12);
     EXPECT_EQ(controller.SheetMemoryList().front().ref, "GI_Sheet_Dtmf");
+}
+
+TEST_F(cuiMainTest, CommandsChangeStatesOnTheBuiltMenuAndOnlyANewShapeRebuildsIt) {
+    Start();
+    EXPECT_EQ(view.menuCalls.front(), "show ") << "the first showing builds the menu";
+    EXPECT_EQ(view.toolbarBuilds, 1);
+    view.menuCalls.clear();
+    for (const char* caption : {"COM&2", "150 %", "&Toolbar"}) {
+        SCOPED_TRACE(caption);
+        controller.OnMenuClick(PathOf(view.menu, caption));
+        for (const std::string& call : view.menuCalls) EXPECT_EQ(call, "update ");
+    }
+    EXPECT_NE(Shape(view.menu).find("COM&2*"), std::string::npos);
+    EXPECT_NE(Shape(view.menu).find("150 %*"), std::string::npos);
+    EXPECT_FALSE(view.toolbarVisible);
+    EXPECT_TRUE(view.toolbar[5].pressed) << "the COM2 button follows the port";
+    EXPECT_EQ(view.toolbarBuilds, 1) << "the toolbar is built once, then changes state";
+
+    // The first recent file gives "Recent Files" a submenu: a new shape.
+    view.menuCalls.clear();
+    settings.RecentAddFront("/radios/a.tdf");
+    events.Send(EvMsg::UpdateMenus);
+    EXPECT_EQ(view.menuCalls, (std::vector<std::string>{"show "}));
+    EXPECT_EQ(NodeAtPath(view.menu, PathOf(view.menu, "&Recent Files"))->children.size(), 1u);
+}
+
+TEST_F(cuiMainTest, ASubmenuAboutToOpenShowsTheStatesOfNow) {
+    Start();
+    const ItemPath port = PathOf(view.menu, "&Port");
+    settings.comPort = 3;  // changed behind the menu's back, as a dialog would
+    view.menuCalls.clear();
+    controller.OnMenuAboutToShow(port);
+    EXPECT_EQ(view.menuCalls, (std::vector<std::string>{"update " + FakeView::Path(port)}));
+    EXPECT_EQ(Shape(NodeAtPath(view.menu, port)->children).substr(0, 24), "COM&1 COM&2 COM&3* COM&4");
+}
+
+TEST_F(cuiMainTest, TheEditMenuMirrorsThePopupMenuOfTheCurrentCell) {
+    Start();
+    const ItemPath edit = PathOf(view.menu, "&Edit");
+    auto opened = [&] {
+        view.menuCalls.clear();
+        controller.OnMenuAboutToShow(edit);
+        return Shape(NodeAtPath(view.menu, edit)->children);
+    };
+    EXPECT_EQ(opened(), "No item~") << "no sheet: nothing to do";
+    EXPECT_EQ(view.menuCalls.back(), "update " + FakeView::Path(edit)) << "same shape: no rebuild";
+    {
+        PopupSheet sheet(events);
+        sheet.popup = "GI_PMenu_Edit";
+        EXPECT_EQ(opened(), "Edit...");
+        }
+    // A submenu the window rebuilt on opening is part of what the window has: the next
+    // command changes states only.
+    PopupSheet sheet(events);
+    sheet.popup = "GI_PMenu_Edit";
+    opened();
+    view.menuCalls.clear();
+    controller.OnMenuClick(PathOf(view.menu, "COM&1"));
+    for (const std::string& call : view.menuCalls) EXPECT_EQ(call, "update ");
+    EXPECT_EQ(Shape(NodeAtPath(view.menu, edit)->children), "Edit...");
 }
 
 }  // namespace

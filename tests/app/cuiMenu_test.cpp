@@ -1,5 +1,6 @@
 #include "app/cuiMenu.h"
 #include "app/indMain.h"
+#include "FakeView.h"
 #include "platform/doubles/ScriptedDialogs.h"
 #include "platform/doubles/VirtualScheduler.h"
 #include "support/OverlayFragment.h"
@@ -22,19 +23,6 @@ protected:
     cmcEvMan events;
     indMain controller{settings, events};
 };
-
-std::string Shape(const std::vector<MenuItemModel>& items) {
-    std::string s;
-    for (const MenuItemModel& m : items) {
-        s += m.caption;
-        if (m.checked) s += "*";
-        if (m.disabled) s += "~";
-        if (!m.children.empty()) s += "(" + Shape(m.children) + ")";
-        s += " ";
-    }
-    if (!s.empty()) s.pop_back();
-    return s;
-}
 
 class cuiMenuTest : public MenuFixture {
 protected:
@@ -112,6 +100,83 @@ TEST_F(cuiMenuTest, CommandsChangeSettingsAndTheStateFollows) {
     EXPECT_EQ(settings.fontSizePercentage, 150);
     menu.UpdateStates();
     EXPECT_EQ(Shape(menu.Model()), "&File(&New &Recent Files~ - Size(Deeper*)) &Port(COM1 COM2*)");
+}
+
+// A menu with an item whose children the program makes when it opens, and the popup
+// menus it can take them from.
+class DynamicMenuTest : public MenuFixture {
+protected:
+    DynamicMenuTest()
+        : MenuFixture({
+              "#GI_Menu_Main_BasicCell",
+              "{}",
+              "#GI_Menu_Main_Body",
+              "+&Edit\t{(%CL_Menu_Edit_Top)}",
+              "++No item\t{(%CL_PMenu_NoItem)}",
+              "+&Port",
+              "++COM1\t{(%CL_Menu_Port_Com[1])}",
+              "#",
+              "#GI_PMenu_NoItem_BasicCell",
+              "{}",
+              "#GI_PMenu_NoItem_Body",
+              "+Nothing here\t{(%CT_PopupMenu.CL_PMenu_NoItem)}",
+              "#",
+              "#GI_PMenu_Two_BasicCell",
+              "{}",
+              "#GI_PMenu_Two_Body",
+              "+Edit...\t{(%CT_PopupMenu.CL_PMenu_Edit:Enter)}",
+              "+-",
+              "  +Copy\t{(%CT_PopupMenu.CL_PMenu_Edit)}",
+              "#",
+              "#GI_PMenu_Empty_BasicCell",
+              "{}",
+              "#GI_PMenu_Empty_Body",
+              "#",
+          }) {}
+    cuiMenu menu{controller, "GI_Menu_Main"};
+    FakeView view;
+    PopupSheet sheet{events};
+};
+
+TEST_F(DynamicMenuTest, AnOpeningDynamicItemRebuildsOnlyItselfAndOnlyWhenItsShapeChanges) {
+    menu.Show(view);
+    auto open = [&](const char* popup) {
+        sheet.popup = popup;
+        view.menuCalls.clear();
+        menu.ShowSubmenu(view, {0});
+        return Shape(view.menu);
+    };
+    // Table: the popup menu of the current cell, the menu shown, the call the window gets.
+    const struct {
+        const char* popup;
+        const char* shown;
+        const char* call;
+    } cases[] = {
+        {"", "&Edit(Nothing here~) &Port(COM1*)", "update 0."},  // no sheet answers: same shape
+        {"GI_PMenu_Two", "&Edit(Edit... - Copy) &Port(COM1*)", "show 0."},
+        {"GI_PMenu_Two", "&Edit(Edit... - Copy) &Port(COM1*)", "update 0."},
+        {"GI_PMenu_Empty", "&Edit(Nothing here~) &Port(COM1*)", "show 0."},  // never an empty submenu
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.popup);
+        EXPECT_EQ(open(c.popup), c.shown);
+        EXPECT_EQ(view.menuCalls, (std::vector<std::string>{c.call}));
+    }
+    // What the window rebuilt on opening counts as built: a later showing changes states only.
+    open("GI_PMenu_Two");
+    view.menuCalls.clear();
+    menu.Show(view);
+    EXPECT_EQ(view.menuCalls, (std::vector<std::string>{"update "}));
+    EXPECT_EQ(menu.ItemAt({0, 0})->cell.key.id, CellIdOf("CL_PMenu_Edit"));
+}
+
+TEST_F(DynamicMenuTest, OpeningBeforeTheMenuWasShownOrAtAPathThatIsGoneTellsTheWindowNothing) {
+    menu.ShowSubmenu(view, {0});
+    menu.Show(view);
+    view.menuCalls.clear();
+    menu.ShowSubmenu(view, {7});
+    menu.ShowSubmenu(view, {1, 0, 3});
+    EXPECT_TRUE(view.menuCalls.empty());
 }
 
 }  // namespace
