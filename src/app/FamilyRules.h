@@ -4,7 +4,7 @@
 
 #include "app/DocumentService.h"
 
-class FamilyRules final : public DocumentRules {
+class FamilyRules : public DocumentRules {
 public:
     std::int32_t ModelCode() const override;
     std::int32_t ExtraCode() const override;

@@ -159,9 +159,15 @@ void rebuildWorkingArea(cmcEeprom& image) {
         copyFromEeprom(image, from4 + i * e2->recordSize, kChannelMain + 30 * (m + i), std::min<int>(e4->recordSize, 30));
         copyFromEeprom(image, from5 + i * e3->recordSize, kChannelExt + 20 * (m + i), std::min<int>(e5->recordSize, 20));
     }
+    // The bank count unpacked with ID 8 says how many of the k records belong to the bank;
+    // a clone write with bit 6 of 0x1694C packs spare blank records behind them. A used
+    // channel behind the stored count still counts, and no count exceeds the records that
+    // came with the image.
     RecordAccessor acc(image);
-    acc.setBankCount(kLastBank, k);
-    acc.setBankCount(kLastBank, std::max(acc.lastUsedRow(kLastBank), acc.bankCount(kLastBank)));
+    const int stored = acc.bankCount(kLastBank);
+    const int restored = std::min(k, kChannels - m);
+    acc.setBankCount(kLastBank, restored);
+    acc.setBankCount(kLastBank, std::min(restored, std::max(acc.lastUsedRow(kLastBank), stored)));
     buildParameterTable(image, false);
 }
 
@@ -222,6 +228,8 @@ bool buildParameterTable(cmcEeprom& image, bool cloneWrite, std::int32_t packedE
             rest += kPtblEntrySize * static_cast<std::int64_t>(entries.size() + 3 + kPackAfterChannels.size());
             k = kChannels - ordinary;
             while (k > 0 && !fits(50 * k + rest)) --k;
+            // Never fewer than the bank holds: a last bank that does not fit overflows below.
+            k = std::max(k, last);
         }
         put(4, kChannelMain + 30 * ordinary, 30, k);
         put(5, kChannelExt + 20 * ordinary, 20, k);

@@ -84,6 +84,9 @@ bool cuiMain::CheckFileCodes(std::int32_t modelCode, std::int32_t extraCode, int
 AddressRangeList cuiMain::AddressRanges(int rangeKind) { return rules_->AddressRanges(rangeKind); }
 
 void cuiMain::BuildMainWindow(MainView& view) {
+    // The program cannot work on images smaller than its memory map; checked before
+    // anything below reads or writes through the images at the map's addresses.
+    if (imageSize_ < kMapSize) platform::fatalStop("Self Check Error.\nEEPROM Map is too large.");
     view_ = &view;
     if (!model::isKind(settings_.modelType)) settings_.modelType = model::kDefaultKind;
     LoadInitialImage(settings_.modelType);
@@ -101,9 +104,6 @@ void cuiMain::BuildMainWindow(MainView& view) {
     BuildTree();
     view_->setTreePanelWidth(TreePanelWidth(settings_.splitterV));
     view_->showStatus(status_);
-
-    // The program cannot work on images smaller than its memory map.
-    if (imageSize_ < kMapSize) platform::fatalStop("Self Check Error.\nEEPROM Map is too large.");
 
     RefreshBankLabels();
     tickTask_->setInterval(kTickMs);

@@ -1,6 +1,10 @@
 #include "app/indEnviron.h"
 
+#include "overlay/cmcGTex.h"
+#include "platform/Dialogs.h"
+
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
@@ -72,8 +76,24 @@ indEnviron::indEnviron(const std::string& mutexName, platform::SettingsStore& st
 
 indEnviron::~indEnviron() {
     if (!firstInstance_) return;
-    if (validity == kValid) Save();
+    // No window is left to show a box on: a failure goes to standard error only.
+    SaveOnce(false);
     lock_.release();
+}
+
+bool indEnviron::SaveOnce(bool showBox) {
+    if (!firstInstance_ || saved_ || validity != kValid) return true;
+    saved_ = true;
+    if (Save()) return true;
+    const std::string where = store_.location();
+    const std::string text = "The settings could not be saved" + (where.empty() ? std::string() : " to " + where) +
+                             ".\nThe settings saved before are kept.";
+    std::fprintf(stderr, "trelvix: %s\n", text.c_str());
+    if (showBox) {
+        platform::dialogs().message(
+            {text, GTex().GetLine("GI_Sys_AppTitle_ADJ", 0), platform::DlgIcon::Warning, platform::DlgButtons::Ok});
+    }
+    return false;
 }
 
 void indEnviron::ApplyDefaults() {
@@ -113,25 +133,23 @@ bool indEnviron::Load() {
     return true;
 }
 
-void indEnviron::Save() {
-    // Stops at the first refused write; the file backend makes the whole save durable at once.
-    auto put = [this](const std::string& subkey, const std::string& name, const SettingValue& v) {
-        return store_.write(subkey, name, v);
+bool indEnviron::Save() {
+    // A refused write does not stop the others: what can be kept is kept, and the failure
+    // is reported once. The file backend makes the whole save durable at once in flush.
+    bool ok = true;
+    auto put = [this, &ok](const std::string& subkey, const std::string& name, const SettingValue& v) {
+        ok = store_.write(subkey, name, v) && ok;
     };
     for (const IntSetting& s : kIntSettings) {
-        if (!put(s.subkey, s.name, this->*s.member)) return;
+        put(s.subkey, s.name, this->*s.member);
     }
-    if (!put(kGlobal, kCurrentDirectory, currentDirectory)) return;
-    for (int i = 0; i < kRecentMax; ++i) {
-        if (!put(kRecentKey, recentName(i), RecentItem(i))) return;
-    }
+    put(kGlobal, kCurrentDirectory, currentDirectory);
+    for (int i = 0; i < kRecentMax; ++i) put(kRecentKey, recentName(i), RecentItem(i));
     for (const EditWindowPos& e : editWindows_) {
         const std::int32_t values[] = {e.left, e.top, e.width, e.height, e.windowState};
-        for (int f = 0; f < 5; ++f) {
-            if (!put(kEditFormKey, e.name + "_" + kEditFormFields[f], values[f])) return;
-        }
+        for (int f = 0; f < 5; ++f) put(kEditFormKey, e.name + "_" + kEditFormFields[f], values[f]);
     }
-    store_.flush();
+    return store_.flush() && ok;
 }
 
 void indEnviron::StoreEditWindowPos(const EditWindowPos& pos) {

@@ -1,7 +1,9 @@
 #pragma once
 // The user's settings, held in memory while the program runs. Only the first instance
-// reads them (at construction) and writes them (at destruction); a second instance
-// touches nothing. Other parts read and change the values directly.
+// reads them (at construction) and writes them, once, at the end: the start-up code calls
+// SaveOnce while the main window is still there, and the destructor saves only when that
+// did not happen. A second instance touches nothing. Other parts read and change the
+// values directly.
 
 #include "platform/InstanceLock.h"
 #include "platform/SettingsStore.h"
@@ -67,15 +69,23 @@ public:
 
     void ApplyDefaults();
 
+    // Writes every value and makes the save durable, the first time it is called (later
+    // calls, and the destructor, then write nothing). A failed save keeps the previous
+    // settings (the store replaces them as a whole or not at all) and is reported on
+    // standard error and, with `showBox`, in a message box. Returns false on failure; a
+    // second instance or an invalid state saves nothing and counts as success.
+    bool SaveOnce(bool showBox);
+
 private:
     bool Load();
-    void Save();
+    bool Save();
     void RecentAppend(const std::string& path);
 
     platform::SettingsStore& store_;
     platform::InstanceLock& lock_;
     ScreenSize screen_;
     bool firstInstance_ = false;
+    bool saved_ = false;
     std::vector<std::string> recent_;
     std::list<EditWindowPos> editWindows_;
 };

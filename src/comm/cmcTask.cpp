@@ -36,7 +36,9 @@ void cmcTask::destroyLater() {
 
 void cmcTask::dispose(cmcTask* task) {
     if (!task) return;
-    if (task->stopped_) {
+    // A stopped task may still be inside its callback (the owner stops, then disposes,
+    // from there): only one that is not running goes at once.
+    if (task->stopped_ && !task->busy_) {
         delete task;
     } else {
         task->detach();
@@ -45,7 +47,9 @@ void cmcTask::dispose(cmcTask* task) {
 }
 
 void cmcTask::tick() {
-    if (destroyPending_) {
+    // A tick nested inside the callback (a modal box pumps timers) must not free the task
+    // under it; the timer keeps running, so a tick after the callback returned does.
+    if (destroyPending_ && !busy_) {
         delete this;
         return;
     }

@@ -3,8 +3,8 @@
 //
 // Two guards make callbacks safe: a tick that arrives while the callback still runs
 // (a modal box pumps messages) is ignored, and a task is never destroyed inside its own
-// callback; `destroyLater` defers that to the next tick. Tasks are heap objects: one
-// that destroys itself later must have been created with `new`.
+// callback; `destroyLater` defers that to the first tick after the callback returned.
+// Tasks are heap objects: one that destroys itself later must have been created with `new`.
 
 #include "platform/Scheduler.h"
 
@@ -34,8 +34,9 @@ public:
     bool stopped() const { return stopped_; }
     bool destroyPending() const { return destroyPending_; }
 
-    // The disposal rule for owners: a running task is detached and destroyed at its next
-    // tick (the owner may be inside its callback); a stopped one is destroyed at once.
+    // The disposal rule for owners: a running task, or one whose callback is running, is
+    // detached and destroyed at a later tick (the owner may be inside its callback); a
+    // stopped, idle one is destroyed at once.
     static void dispose(cmcTask* task);
 
     // The timer event.

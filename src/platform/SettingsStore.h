@@ -37,6 +37,9 @@ public:
     virtual bool write(const std::string& subkey, const std::string& name, const SettingValue& value) = 0;
     // Makes the writes durable (the file backend writes its file here). False on failure.
     virtual bool flush() = 0;
+    // Where the settings are kept, for messages to the user; empty when there is nothing
+    // the user could look at.
+    virtual std::string location() const { return {}; }
 };
 
 // Registry names, and the file paths the settings keep, compare without regard to case.
@@ -89,6 +92,7 @@ public:
     // $XDG_CONFIG_HOME (or ~/.config) + "/Vorn/Tarsel.reg".
     static std::string defaultPath();
     const std::string& path() const { return path_; }
+    std::string location() const override { return path_; }
 
 private:
     std::string path_;

@@ -68,7 +68,11 @@ int RunTrelvix(QApplication& app, const StartupHooks& hooks) {
     controller.BuildMainWindow(form);
     form.show();
     if (hooks.onShown) QTimer::singleShot(0, &form, [&] { hooks.onShown(form); });
-    return app.exec();
+    const int code = app.exec();
+    // The settings are written here, once, while the window can still carry a box saying
+    // that the save failed; the settings' destructor then writes nothing.
+    settings.SaveOnce(true);
+    return code;
 }
 
 namespace {

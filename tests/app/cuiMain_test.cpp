@@ -2,7 +2,9 @@
 // check on virtual time, file commands against real files, and the close query.
 
 #include "app/cuiSheetTree.h"
+#include "app/FamilyRules.h"
 #include "app/indMain.h"
+#include "image/RecordAccessor.h"
 #include "ControllerWorld.h"
 #include "FakeView.h"
 #include "platform/doubles/ScriptedDialogs.h"
@@ -171,8 +173,45 @@ TEST_F(cuiMainTest, BankNodesShowTheBankNamesAndIcons) {
     cuiTreeNode* bank6 = controller.Tree()->NodeAt(controller.Tree()->FindLink("[St_ChBank]GI_Sheet_Mch_LMR_Mob,Bank 6"));
     ASSERT_NE(bank6, nullptr);
     EXPECT_EQ(bank6->shown.text, "7: REPEATER 7");
-    EXPECT_GE(bank6->shown.imageIndex, 4);
-    EXPECT_LE(bank6->shown.imageIndex, 9);
+
+    // The icon follows the bank's flags (B before A) and whether it holds channels.
+    struct Case {
+        int bank;
+        bool a, b;
+        int count;
+        int icon;
+    };
+    const Case cases[] = {{10, false, false, 0, 4}, {11, false, false, 2, 5}, {12, true, false, 0, 6},
+                          {13, true, false, 1, 7},  {14, false, true, 0, 8},  {15, true, true, 3, 9}};
+    RecordAccessor banks(controller.CurrentImage());
+    for (const Case& c : cases) {
+        banks.setBankBitA(c.bank, c.a);
+        banks.setBankBitB(c.bank, c.b);
+        banks.setBankCount(c.bank, c.count);
+    }
+    events.Post(EvMsg::BanksChanged);
+    time.clock.advance(30);
+    for (const Case& c : cases) {
+        const std::string link = "[St_ChBank]GI_Sheet_Mch_LMR_Mob,Bank " + std::to_string(c.bank);
+        cuiTreeNode* node = controller.Tree()->NodeAt(controller.Tree()->FindLink(link));
+        ASSERT_NE(node, nullptr) << link;
+        EXPECT_EQ(node->shown.imageIndex, c.icon) << "bank " << c.bank;
+    }
+}
+
+TEST_F(cuiMainTest, RepeatersNodeOpensTheRepeaterSiteSheet) {
+    settings.modelType = 7;  // a trunked kind: the tree has the Repeaters node
+    Start();
+    ItemPath repeaters;
+    controller.Tree()->ForEach([&](cuiTreeNode& node, const ItemPath& path) {
+        if (ParseSheetRef(node.Link()).key == "GI_Sheet_Rpt") repeaters = path;
+    });
+    ASSERT_FALSE(repeaters.empty()) << "the Repeaters node of a trunked kind";
+    controller.OnTreeSelect(repeaters);
+    time.clock.advance(200);
+    ASSERT_NE(controller.Sheet(), nullptr);
+    EXPECT_EQ(controller.Sheet()->parsed.key, "GI_Sheet_Rpt");
+    EXPECT_EQ(controller.Sheet()->kind, OpenSheet::Kind::Repeater);
 }
 
 TEST_F(cuiMainTest, SheetMemoryRestoresTheViewOfAReopenedSheet) {
@@ -244,6 +283,24 @@ TEST_F(cuiMainTest, TheEditMenuMirrorsThePopupMenuOfTheCurrentCell) {
     controller.OnMenuClick(PathOf(view.menu, "COM&1"));
     for (const std::string& call : view.menuCalls) EXPECT_EQ(call, "update ");
     EXPECT_EQ(Shape(NodeAtPath(view.menu, edit)->children), "Edit...");
+}
+
+// A controller whose image is smaller than the memory map, with preparation that writes
+// at the top of the map as the model's unpacking does.
+struct TopWritingRules : FamilyRules {
+    void FillWorkingArea(cmcEeprom& image) override { image.SetByte(cuiMain::kMapSize - 1, 0); }
+};
+struct SmallImageController : cuiMain {
+    SmallImageController(indEnviron& settings, cmcEvMan& events)
+        : cuiMain(settings, events, kMapSize - 1, std::make_unique<TopWritingRules>()) {}
+};
+
+TEST(cuiMainDeathTest, SelfCheckStopsBeforeAnythingWritesThroughTheImage) {
+    ControllerWorld world;
+    SmallImageController controller(world.settings, world.events);
+    controller.SetDataDirectory(std::string(TRELVIX_BIN_DIR));
+    FakeView view;
+    EXPECT_DEATH(controller.BuildMainWindow(view), "Self Check Error\\.\nEEPROM Map is too large\\.");
 }
 
 }  // namespace

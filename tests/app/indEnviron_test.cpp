@@ -1,5 +1,9 @@
 #include "app/indEnviron.h"
 
+#include "overlay/cmcGTex.h"
+#include "platform/doubles/ScriptedDialogs.h"
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -27,6 +31,9 @@ void storeValid(platform::SettingsTree& s) {
 
 class indEnvironTest : public ::testing::Test {
 protected:
+    indEnvironTest() { overlay.AttachFile(std::string(TRELVIX_SOURCE_DIR) + "/data/Trelvix.OVL"); }
+    cmcGTex overlay;  // the message box's caption
+    ScopedGTex install{overlay};
     platform::SettingsTree store;
     platform::MemoryInstanceLock lock;
 };
@@ -146,6 +153,92 @@ TEST_F(indEnvironTest, EditWindowPositionsNeedAllFiveValues) {
     }
     EXPECT_EQ(store.read("EditForm Position", "GI_Sheet_Win_New_WindowState"), SettingValue(2));
     EXPECT_EQ(store.read("EditForm Position", "GI_Sheet_Win_AD_Left"), SettingValue(11));
+}
+
+// A store that refuses the write of one value name, or whose flush fails.
+struct FailingStore : platform::SettingsTree {
+    std::string refused;
+    bool flushFails = false;
+    int flushes = 0;
+    bool write(const std::string& subkey, const std::string& name, const SettingValue& value) override {
+        return name != refused && SettingsTree::write(subkey, name, value);
+    }
+    bool flush() override {
+        ++flushes;
+        return !flushFails;
+    }
+};
+
+TEST_F(indEnvironTest, AFailedSaveWritesWhatItCanAndSaysSoOnStandardError) {
+    struct Case {
+        const char* what;
+        const char* refused;
+        bool flushFails;
+    };
+    for (const Case& c : {Case{"refused write", "ComPort", false}, Case{"failed flush", "", true}}) {
+        platform::ScopedScriptedDialogs dlg;
+        FailingStore s;
+        s.refused = c.refused;
+        s.flushFails = c.flushFails;
+        testing::internal::CaptureStderr();
+        {
+            platform::MemoryInstanceLock l;
+            indEnviron env(indEnviron::kMutexName, s, l, kScreen);
+            env.fontSizePercentage = 120;
+        }
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find("settings could not be saved"), std::string::npos) << c.what << ": " << err;
+        EXPECT_TRUE(dlg.dialogs.messages.empty()) << c.what << ": no window left for a box at destruction";
+        EXPECT_EQ(s.read("View Option", "FontSize Percentage"), SettingValue(120)) << c.what << ": the rest is written";
+        EXPECT_EQ(s.flushes, 1) << c.what;
+    }
+}
+
+TEST_F(indEnvironTest, SaveWhileTheWindowIsThereShowsABoxAndHappensOnce) {
+    for (bool flushFails : {false, true}) {
+        platform::ScopedScriptedDialogs dlg;
+        FailingStore s;
+        s.flushFails = flushFails;
+        testing::internal::CaptureStderr();
+        {
+            platform::MemoryInstanceLock l;
+            indEnviron env(indEnviron::kMutexName, s, l, kScreen);
+            EXPECT_EQ(env.SaveOnce(true), !flushFails);
+            EXPECT_TRUE(env.SaveOnce(true)) << "a second call writes nothing";
+        }
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(s.flushes, 1) << "written once, not again at destruction";
+        ASSERT_EQ(dlg.dialogs.messages.size(), flushFails ? 1u : 0u);
+        EXPECT_EQ(err.empty(), !flushFails) << err;
+        if (flushFails) {
+            EXPECT_EQ(dlg.dialogs.messages[0].icon, platform::DlgIcon::Warning);
+        }
+    }
+}
+
+TEST_F(indEnvironTest, SettingsFileThatCannotBeReplacedStaysAsItWasAndIsNamed) {
+    testsupport::TempDir dir;
+    const std::string path = dir.file("Tarsel.reg");
+    const std::string root = "HKEY_CURRENT_USER\\Software\\Vorn\\Tarsel";
+    {
+        platform::RegFileSettings file(path, root);
+        platform::MemoryInstanceLock l;
+        indEnviron env(indEnviron::kMutexName, file, l, kScreen);
+        ASSERT_TRUE(env.SaveOnce(true));
+    }
+    const std::string before = testsupport::readFile(path);
+    platform::ScopedScriptedDialogs dlg;
+    platform::RegFileSettings file(path, root);
+    platform::MemoryInstanceLock l;
+    indEnviron env(indEnviron::kMutexName, file, l, kScreen);
+    env.currentDirectory = std::string(4096, 'x');
+    {
+        testsupport::DiskFull full(before.size() + 100);
+        EXPECT_FALSE(env.SaveOnce(true));
+    }
+    EXPECT_EQ(testsupport::readFile(path), before);
+    ASSERT_EQ(dlg.dialogs.messages.size(), 1u);
+    EXPECT_NE(dlg.dialogs.messages[0].text.find(path), std::string::npos) << dlg.dialogs.messages[0].text;
 }
 
 TEST_F(indEnvironTest, SecondInstanceReadsAndWritesNothing) {

@@ -25,12 +25,19 @@ protected:
         man.setPort(3);
     }
 
-    // Runs until the completion; returns its result (nothing when it never came).
+    // Runs until the completion and returns its result; a completion that never comes
+    // fails the test (the result is then empty).
     std::optional<dst_CDrv_Result> finish(std::uint64_t maxMs = 120'000) {
-        time.clock.advanceUntil([&] { return calls > 0; }, maxMs);
+        if (!time.clock.advanceUntil([&] { return calls > 0; }, maxMs)) {
+            ADD_FAILURE() << "no completion within " << maxMs << " ms";
+        }
         return last;
     }
+    // The completion of the operation about to start; the previous operation's result is
+    // forgotten, so finish() never returns it.
     indCloneMan::Completion record() {
+        calls = 0;
+        last.reset();
         return [this](dst_CDrv_Result& r) {
             ++calls;
             last.emplace();
@@ -47,7 +54,7 @@ protected:
     CloneStatus readStatus() {
         EXPECT_TRUE(man.read(kWholeEeprom, record()));
         auto r = finish();
-        return r ? r->status : CloneStatus::Success;
+        return r ? r->status : CloneStatus::Identity;  // no completion: finish() failed the test
     }
 
     platform::ScopedVirtualTime time;
@@ -118,6 +125,67 @@ TEST_F(CloneDriverTest, AnOverlongReplyIsRefusedNotStored) {
     ASSERT_TRUE(r);
     EXPECT_EQ(r->status, CloneStatus::Format);
     EXPECT_EQ(r->modelInfo.length(), 0);
+}
+
+// ---------------------------------------------------------------- known frames
+
+// Frames written out byte by byte, not built with the driver's own encoder, so that a
+// mistake shared by its encoder and its decoder fails here. The program's codes are 2897
+// and 0000. The data frame carries 12 34 56 78 at 0x0100 as hex text "0100" "04"
+// "12345678" and the checksum byte that makes the sum of all decoded bytes 0 modulo 256:
+// 01 + 00 + 04 + 12 + 34 + 56 + 78 = 0x119; 0x100 - 0x19 = 0xE7, sent as "E7".
+TEST_F(CloneDriverTest, KnownGoodFramesAreSentAndAccepted) {
+    const Bytes dataText = {0x30, 0x31, 0x30, 0x30, 0x30, 0x34, 0x31, 0x32,
+                            0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x45, 0x37};  // "01000412345678E7"
+    const Bytes makerAndOne = {0x56, 0x6F, 0x72, 0x6E, 0x20, 0x49, 0x6E, 0x63, 0x2E, 0x30, 0x31};  // "Vorn Inc.01"
+    auto frame = [](Bytes head, const Bytes& body) {
+        head.insert(head.end(), body.begin(), body.end());
+        head.push_back(0xFD);
+        return head;
+    };
+    struct Known {
+        const char* what;
+        Bytes bytes;
+    };
+    const Known sent[] = {
+        {"identify request", {0xFE, 0xFE, 0xEE, 0xEF, 0xE0, 0x28, 0x97, 0x00, 0x00, 0xFD}},
+        {"read request", {0xFE, 0xFE, 0xEE, 0xEF, 0xE2, 0x28, 0x97, 0x00, 0x00, 0xFD}},
+        {"write request", {0xFE, 0xFE, 0xEE, 0xEF, 0xE3, 0x28, 0x97, 0x00, 0x00, 0xFD}},
+        {"data frame", frame({0xFE, 0xFE, 0xEE, 0xEF, 0xE4}, dataText)},
+        {"end frame after one data frame", frame({0xFE, 0xFE, 0xEE, 0xEF, 0xE5}, makerAndOne)},
+    };
+    const Known fromRadio[] = {
+        {"data frame", frame({0xFE, 0xFE, 0xEF, 0xEE, 0xE4}, dataText)},
+        {"end frame after one data frame", frame({0xFE, 0xFE, 0xEF, 0xEE, 0xE5}, makerAndOne)},
+        {"write acknowledge", {0xFE, 0xFE, 0xEF, 0xEE, 0xE6, 0x00, 0xFD}},
+    };
+    const AddressRange fourBytes[] = {{0x0100, 0x0103}, {1, 0}};
+
+    ASSERT_TRUE(man.identify(record()));
+    auto r = finish();
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, CloneStatus::Success);
+
+    radio.tamperRead = [&](std::vector<Bytes>& out) { out = {fromRadio[0].bytes, fromRadio[1].bytes}; };
+    ASSERT_TRUE(man.read(fourBytes, record()));
+    r = finish();
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, CloneStatus::Success) << "the radio's data and end frames are accepted";
+    for (std::int32_t i = 0; i < 4; ++i) EXPECT_EQ(r->image.GetByte(0x0100 + i), 0x12 + 0x22 * i);
+
+    cmcEeprom image(cmcEeprom::kEepromSize);
+    for (std::int32_t i = 0; i < 4; ++i) image.SetByte(0x0100 + i, static_cast<std::uint8_t>(0x12 + 0x22 * i));
+    radio.acknowledge = fromRadio[2].bytes;
+    ASSERT_TRUE(man.write(image, fourBytes, true, record()));
+    r = finish(200'000);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->status, CloneStatus::Success) << "the acknowledge is accepted";
+
+    for (const Known& k : sent) {
+        EXPECT_NE(std::search(line.written.begin(), line.written.end(), k.bytes.begin(), k.bytes.end()),
+                  line.written.end())
+            << k.what << " was sent as written out";
+    }
 }
 
 // ---------------------------------------------------------------- the port

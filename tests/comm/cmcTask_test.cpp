@@ -98,6 +98,50 @@ TEST_F(cmcTaskTest, OwnerDisposingARunningTaskFromItsCallbackIsSafe) {
     EXPECT_EQ(probe.calls, 1);
 }
 
+// A task is never freed while its callback runs, whichever way its disposal is asked for
+// from inside that callback: the delete waits until the callback has returned.
+TEST_F(cmcTaskTest, TaskIsNeverFreedWhileItsCallbackRuns) {
+    struct Case {
+        const char* name;
+        std::function<void(platform::VirtualScheduler&, cmcTask*)> fromCallback;
+    };
+    const Case cases[] = {
+        // The owner stops the task first, then disposes of it: a stopped task.
+        {"stop then dispose", [](platform::VirtualScheduler&, cmcTask* t) {
+             t->setInterval(-1);
+             cmcTask::dispose(t);
+         }},
+        // destroyLater, then a modal box pumps timers: the nested tick is the "next tick".
+        {"destroyLater then pump", [](platform::VirtualScheduler& clock, cmcTask* t) {
+             t->destroyLater();
+             clock.advance(5);
+         }},
+        {"dispose then pump", [](platform::VirtualScheduler& clock, cmcTask* t) {
+             cmcTask::dispose(t);
+             clock.advance(5);
+         }},
+    };
+    for (const Case& c : cases) {
+        auto* task = new CountedTask;
+        Probe probe;
+        bool aliveAfterwards = false;
+        probe.body = [&](cmcTask* t) {
+            c.fromCallback(time.clock, t);
+            aliveAfterwards = CountedTask::alive == 1;
+            EXPECT_TRUE(t->busy()) << c.name;  // reads the task: a use after free if it went
+        };
+        task->setCallback(&Probe::Callback, &probe);
+        task->setInterval(1);
+        time.clock.advance(1);
+        EXPECT_TRUE(aliveAfterwards) << c.name << ": freed inside its own callback";
+        time.clock.advance(5);
+        EXPECT_EQ(CountedTask::alive, 0) << c.name << ": destroyed once the callback returned";
+        EXPECT_EQ(probe.calls, 1) << c.name;
+        EXPECT_EQ(time.clock.activeTimers(), 0u) << c.name;
+        CountedTask::alive = 0;  // keeps the next case meaningful if this one failed
+    }
+}
+
 TEST_F(cmcTaskTest, TickWhileBusyIsIgnored) {
     auto* task = new cmcTask;
     Probe probe;

@@ -175,6 +175,45 @@ TEST(ImagePreparation, CloneWriteShrinksTheAlwaysPackedLastBankUntilItFits) {
     EXPECT_LT(0xFF80 - word(image, kUsedEnd), 50) << "one more record pair would not fit";
 }
 
+// The clone write with the last bank always packed: the radio gets more last-bank records
+// than the bank holds, and reading them back must still give the banks that were written.
+TEST(ImagePreparation, AlwaysPackedLastBankReadsBackAsTheBanksThatWereWritten) {
+    cmcEeprom a = randomRadioImage(21, 0);
+    RecordAccessor acc(a);
+    acc.setBankCount(0, 5);
+    acc.setBankCount(3, 4);
+    acc.setBankCount(127, 3);
+    for (int c = 12; c < 512; ++c) std::memset(a.Data() + 0xFF80 + 30 * c, 0, 30);  // blank behind the banks
+    a.SetByte(0x1694C, a.GetByte(0x1694C) | 0x40);
+    ASSERT_FALSE(buildParameterTable(a, true));
+    ASSERT_TRUE(copyPtbl(a));
+    ASSERT_GT(findEntry(a, word(a, kPtblDescriptor + 4), 4)->recordCount, 3) << "the fixture packs spare records";
+
+    // Only the EEPROM part comes back from the radio; the working area holds other bytes.
+    cmcEeprom b = randomRadioImage(22, 0);
+    std::memcpy(b.Data(), a.Data(), cmcEeprom::kEepromSize);
+    rebuildWorkingArea(b);
+    RecordAccessor back(b);
+    for (int bank = 0; bank < RecordAccessor::kBanks; ++bank) {
+        EXPECT_EQ(back.bankCount(bank), acc.bankCount(bank)) << "bank " << bank;
+    }
+}
+
+TEST(ImagePreparation, AlwaysPackedLastBankThatDoesNotFitTheCloneWriteIsAnOverflow) {
+    cmcEeprom image = randomRadioImage(6, 0);
+    RecordAccessor acc(image);
+    acc.setBankCount(0, 300);
+    image.SetByte(0x1694C, 0x40);
+    ASSERT_FALSE(buildParameterTable(image, true));
+    ASSERT_TRUE(copyPtbl(image));
+    const int room = findEntry(image, word(image, kPtblDescriptor + 4), 4)->recordCount;
+
+    acc.setBankCount(127, room);
+    EXPECT_FALSE(buildParameterTable(image, true)) << "a last bank that just fits";
+    acc.setBankCount(127, room + 1);
+    EXPECT_TRUE(buildParameterTable(image, true)) << "one record more than fits is never dropped silently";
+}
+
 // A hand-made packed image: a PTBL of `count` entries of `entrySize` bytes at 0x0300 with
 // base 0x1000 (so addresses are image offsets + 0x0E00), holding ID 7 at entry `at7`.
 cmcEeprom handMadePtbl(int count, int entrySize, int at7) {

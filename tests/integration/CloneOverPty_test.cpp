@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -232,10 +234,13 @@ TEST_F(CloneOverPtyTest, TheLinkNamesTheDeviceUntilTheRadioStops) {
 }
 
 TEST(RadioSimCommandLine, BadArgumentsAreAUsageError) {
+    const std::string program = std::string(TRELVIX_BIN_DIR) + "/trelvix-radiosim";
+    ASSERT_TRUE(std::filesystem::exists(program)) << program << " was not built";
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"--fault", "no-such-fault"}, {"--codes", "12"}, {"--end", "FFFF"}, {"--bogus"}}) {
         RadioSimProcess sim(args);
         EXPECT_TRUE(sim.device().empty()) << args[0];
+        EXPECT_EQ(sim.waitExit(), 64) << args[0] << ": the usage error's exit status";
     }
 }
 

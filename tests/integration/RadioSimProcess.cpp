@@ -67,4 +67,12 @@ int RadioSimProcess::terminate() {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+int RadioSimProcess::waitExit() {
+    if (pid_ <= 0) return -1;
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 }  // namespace testsupport

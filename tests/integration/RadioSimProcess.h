@@ -20,6 +20,9 @@ public:
     void kill();
     // Asks the radio to stop (SIGTERM) and waits; returns its exit status.
     int terminate();
+    // Waits until the radio ends by itself (as after a usage error); returns its exit
+    // status, or -1 when it never started or did not exit normally.
+    int waitExit();
 
 private:
     int pid_ = -1;

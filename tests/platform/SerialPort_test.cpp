@@ -8,6 +8,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -15,6 +16,7 @@
 
 #include <cerrno>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -101,8 +103,19 @@ TEST_F(PtySerialTest, RawExclusiveAndNonBlocking) {
     EXPECT_EQ(comm.read(buffer, 16), 0) << "nothing waits: no waiting";
     const std::uint8_t bytes[] = {0xFE, 0xFE, 0xEE, 0xEF, 0xFD};
     comm.send(bytes, 5);
-    std::uint8_t got[8] = {};
-    EXPECT_EQ(::read(master, got, 8), 5);
+    // The bytes reach the other side when the terminal has passed them on: wait for them
+    // with poll(2) (the loop keeps the transmit pump going meanwhile), then read.
+    std::vector<std::uint8_t> got;
+    loop.runUntil(
+        [&] {
+            pollfd p{master, POLLIN, 0};
+            std::uint8_t chunk[8];
+            const ssize_t n = ::poll(&p, 1, 0) == 1 ? ::read(master, chunk, sizeof chunk) : 0;
+            if (n > 0) got.insert(got.end(), chunk, chunk + n);
+            return got.size() >= 5;
+        },
+        2000);
+    EXPECT_EQ(got, std::vector<std::uint8_t>(bytes, bytes + 5));
     ASSERT_EQ(::write(master, "\x11\x13\xFD", 3), 3);
     loop.runUntil([&] { return comm.inQueue() == 3; }, 2000);
     EXPECT_EQ(comm.read(buffer, 16), 3) << "flow-control bytes are data";

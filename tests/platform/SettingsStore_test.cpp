@@ -1,5 +1,6 @@
 #include "platform/InstanceLock.h"
 #include "platform/SettingsStore.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -72,7 +73,7 @@ TEST(RegFileSettings, FailedFlushLeavesThePreviousFile) {
 
 TEST(InstanceLock, SecondHolderOfANameIsRefusedUntilTheFirstLets) {
     testsupport::TempDir dir;
-    ::setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
+    testsupport::ScopedEnv runtimeDir("XDG_RUNTIME_DIR", dir.path().string());
     auto first = platform::makeSystemInstanceLock();
     auto second = platform::makeSystemInstanceLock();
     EXPECT_TRUE(first->acquire("Vorn Tarsel APP Exclusive Mutex"));

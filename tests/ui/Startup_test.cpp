@@ -1,7 +1,6 @@
 // Start-up and shutdown of the real program on the offscreen platform, observed through
 // its seams: the settings store and the instance lock record what happens when.
 
-#include "app/cmcEvMan.h"
 #include "platform/InstanceLock.h"
 #include "platform/SettingsStore.h"
 #include "ui/Startup.h"
@@ -24,8 +23,14 @@ struct RecordingStore : platform::SettingsTree {
         return SettingsTree::read(subkey, name);
     }
     bool flush() override {
-        // By now the controller and the event manager must be gone.
-        journal.push_back(cmcEvMan::Instance() ? "flush while running" : "flush");
+        // By now the main window must be closed, but still there to carry a box.
+        bool windowThere = false, windowShown = false;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (!qobject_cast<TForm1*>(w)) continue;
+            windowThere = true;
+            windowShown = w->isVisible();
+        }
+        journal.push_back(!windowThere ? "flush without window" : windowShown ? "flush while shown" : "flush");
         return true;
     }
 };
