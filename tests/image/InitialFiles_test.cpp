@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -54,8 +55,14 @@ TEST_F(InitialFiles, EachReadsDetectsAsItsOwnKindAndPassesTheMakerIdentityCheck)
 
 TEST_F(InitialFiles, RegeneratingThemReproducesThemByteForByte) {
     testsupport::TempDir dir;
+#ifdef _WIN32
+    // cmd.exe takes a leading '/' for an option: the program's path uses the native separator.
+    const std::string command = std::filesystem::path(TRELVIX_BIN_DIR "/trelvix-mkimage.exe").make_preferred().string() +
+                                " " + kData + "models " + dir.path().string() + " > NUL";
+#else
     const std::string command = std::string(TRELVIX_BIN_DIR "/trelvix-mkimage ") + kData + "models " +
                                 dir.path().string() + " > /dev/null";
+#endif
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     for (int kind = 0; kind < model::kKinds; ++kind) {
         EXPECT_EQ(testsupport::readFile(dir.file(fileOf(kind))), testsupport::readFile(kData + fileOf(kind)))

@@ -5,15 +5,18 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
-#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
-#include <csignal>
-#include <fcntl.h>
 #include <filesystem>
 #include <random>
-#include <unistd.h>
 
 namespace {
 
@@ -317,16 +320,12 @@ struct SaveFixture : ::testing::Test {
 };
 
 TEST_F(SaveFixture, AFullDiskLeavesThePreviousFileIntactAndReturnsCode2) {
-    // A file-size limit makes every write past 4 KiB fail as on a full disk.
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const int code = save();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    TRELVIX_SKIP_WITHOUT_DISK_FULL();
+    int code = 0;
+    {
+        testsupport::DiskFull full(4096);
+        code = save();
+    }
 
     EXPECT_EQ(code, FileError::FileAccess);
     EXPECT_EQ(readFile(target), previous);
@@ -334,6 +333,14 @@ TEST_F(SaveFixture, AFullDiskLeavesThePreviousFileIntactAndReturnsCode2) {
 }
 
 TEST_F(SaveFixture, ARefusedRenameLeavesThePreviousFileIntactAndReturnsCode2) {
+#ifdef _WIN32
+    // Another program holding the file open without sharing makes the replace fail.
+    const std::wstring wide = std::filesystem::path(target).wstring();
+    const HANDLE held = CreateFileW(wide.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const int code = save();
+    CloseHandle(held);
+#else
     // An immutable target can be neither written nor replaced, even by an administrator.
     const int fd = ::open(target.c_str(), O_RDONLY);
     ASSERT_GE(fd, 0);
@@ -348,6 +355,7 @@ TEST_F(SaveFixture, ARefusedRenameLeavesThePreviousFileIntactAndReturnsCode2) {
     flags &= ~FS_IMMUTABLE_FL;
     ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
     ::close(fd);
+#endif
 
     EXPECT_EQ(code, FileError::FileAccess);
     EXPECT_EQ(readFile(target), previous);
@@ -372,17 +380,23 @@ TEST_F(SaveFixture, ASuccessfulSaveReplacesTheFileKeepsItsModeAndFollowsALink) {
     std::filesystem::permissions(target, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                                              std::filesystem::perms::others_read);
     const std::string link = dir.file("link.tdf");
-    std::filesystem::create_symlink(target, link);
+    std::error_code linkError;
+    std::filesystem::create_symlink(target, link, linkError);
+    const bool linked = !linkError;  // Windows lets only some users make links
     const std::string real = target;
-    target = link;
+    if (linked) target = link;
     ASSERT_EQ(save(), FileError::Ok);
-    EXPECT_TRUE(std::filesystem::is_symlink(link)) << "the link stays a link";
+    if (linked) {
+        EXPECT_TRUE(std::filesystem::is_symlink(link)) << "the link stays a link";
+    }
     EXPECT_EQ(readFile(real).substr(0, 10), "28970000\r\n");
     EXPECT_NE(readFile(real), previous);
+#ifndef _WIN32  // Windows keeps no permission bits beyond the read-only attribute
     EXPECT_EQ(std::filesystem::status(real).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
                   std::filesystem::perms::others_read);
-    EXPECT_EQ(filesInDir(), 2u);
+#endif
+    EXPECT_EQ(filesInDir(), linked ? 2u : 1u) << "no temporary file is left behind";
 }
 
 }  // namespace

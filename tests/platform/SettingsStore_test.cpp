@@ -56,6 +56,7 @@ TEST(RegFileSettings, MalformedOrMissingFileReadsAsEmpty) {
 }
 
 TEST(RegFileSettings, FailedFlushLeavesThePreviousFile) {
+    TRELVIX_SKIP_WITHOUT_DISK_FULL();
     testsupport::TempDir dir;
     const std::string path = dir.file("s.reg");
     platform::RegFileSettings s(path, kRoot);
@@ -73,7 +74,7 @@ TEST(RegFileSettings, FailedFlushLeavesThePreviousFile) {
 
 TEST(InstanceLock, SecondHolderOfANameIsRefusedUntilTheFirstLets) {
     testsupport::TempDir dir;
-    testsupport::ScopedEnv runtimeDir("XDG_RUNTIME_DIR", dir.path().string());
+    testsupport::ScopedEnv runtimeDir("XDG_RUNTIME_DIR", dir.path().string());  // the lock file's folder
     auto first = platform::makeSystemInstanceLock();
     auto second = platform::makeSystemInstanceLock();
     EXPECT_TRUE(first->acquire("Vorn Tarsel APP Exclusive Mutex"));

@@ -1,10 +1,14 @@
 #include "support/TempDir.h"
 
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
@@ -12,9 +16,22 @@
 namespace testsupport {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "trelvix-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    // create_directory reports whether it made the folder, so a name another test (or
+    // another process) holds is never shared: a clash draws again.
+    static std::mt19937_64 draw{std::random_device{}()};
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char leaf[32];
+        std::snprintf(leaf, sizeof leaf, "trelvix-test-%012llx",
+                      static_cast<unsigned long long>(draw() & 0xFFFFFFFFFFFFull));
+        std::error_code ec;
+        if (std::filesystem::create_directory(base / leaf, ec)) {
+            path_ = base / leaf;
+            return;
+        }
+        if (ec) break;
+    }
+    throw std::runtime_error("cannot make a temporary folder under " + base.string());
 }
 
 TempDir::~TempDir() {
@@ -29,6 +46,7 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
+#ifndef _WIN32
 DiskFull::DiskFull(std::size_t bytes) {
     // The file-size limit stands in for a full disk: writes past it fail with EFBIG, and
     // the signal the kernel would send is ignored so the writer sees the error.
@@ -46,6 +64,10 @@ DiskFull::~DiskFull() {
     r.rlim_cur = previous_;
     ::setrlimit(RLIMIT_FSIZE, &r);
 }
+#else
+DiskFull::DiskFull(std::size_t) : previous_(0) {}
+DiskFull::~DiskFull() = default;
+#endif
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -14,8 +14,17 @@ public:
     ~MutexInstanceLock() override { release(); }
 
     bool acquire(const std::string& name) override {
-        mutex_ = CreateMutexA(nullptr, FALSE, name.c_str());
-        return mutex_ != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
+        release();
+        HANDLE h = CreateMutexA(nullptr, FALSE, name.c_str());
+        if (h == nullptr) return false;
+        if (GetLastError() == ERROR_ALREADY_EXISTS) {
+            // Another holder has it. Keeping this handle would keep the mutex alive after
+            // that holder ends, so no later attempt could ever succeed.
+            CloseHandle(h);
+            return false;
+        }
+        mutex_ = h;
+        return true;
     }
 
     void release() override {
