@@ -217,6 +217,7 @@ TEST_F(indEnvironTest, SaveWhileTheWindowIsThereShowsABoxAndHappensOnce) {
 }
 
 TEST_F(indEnvironTest, SettingsFileThatCannotBeReplacedStaysAsItWasAndIsNamed) {
+    TRELVIX_SKIP_WITHOUT_DISK_FULL();
     testsupport::TempDir dir;
     const std::string path = dir.file("Tarsel.reg");
     const std::string root = "HKEY_CURRENT_USER\\Software\\Vorn\\Tarsel";
