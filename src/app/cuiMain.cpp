@@ -42,7 +42,6 @@ std::string cuiMain::ModelFamilyText(int kind) { return kind >= 0 && kind < 8 ? 
 
 cuiMain::cuiMain(indEnviron& settings, cmcEvMan& events, std::int32_t imageSize)
     : settings_(settings), events_(events), imageSize_(imageSize) {
-    AttachProductOverlay(GTex());
     workingDirectory_ = StartDirectory(settings_.currentDirectory);
     current_.Resize(imageSize_);
     radio_.Resize(imageSize_);

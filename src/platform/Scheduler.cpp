@@ -7,8 +7,6 @@
 namespace platform {
 
 namespace {
-Scheduler* installed = nullptr;
-
 Scheduler& defaultScheduler() {
 #ifndef _WIN32
     static PollLoop loop;
@@ -19,9 +17,6 @@ Scheduler& defaultScheduler() {
 }
 }  // namespace
 
-Scheduler& scheduler() { return installed ? *installed : defaultScheduler(); }
-
-ScopedScheduler::ScopedScheduler(Scheduler& s) : previous_(installed) { installed = &s; }
-ScopedScheduler::~ScopedScheduler() { installed = previous_; }
+Scheduler& scheduler() { return Installed<Scheduler>::orFallback(defaultScheduler); }
 
 }  // namespace platform
