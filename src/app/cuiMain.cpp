@@ -44,7 +44,6 @@ cuiMain::cuiMain(indEnviron& settings, cmcEvMan& events, std::int32_t imageSize,
       rules_(std::move(rules)),
       documents_(*rules_),
       clone_(*rules_, imageSize) {
-    AttachProductOverlay(GTex());
     workingDirectory_ = StartDirectory(settings_.currentDirectory);
     current_.Resize(imageSize_);
     radio_.Resize(imageSize_);

@@ -196,10 +196,3 @@ void indEnviron::RecentAddFront(const std::string& path) {
 std::string indEnviron::RecentItem(int index) const {
     return index >= 0 && index < RecentCount() ? recent_[static_cast<std::size_t>(index)] : std::string();
 }
-
-std::string indEnviron::StoredPortPath(int n) const {
-    auto v = store_.read("Ports", "COM" + std::to_string(n));
-    if (!v) return {};
-    if (auto* s = std::get_if<std::string>(&*v)) return *s;
-    return {};
-}

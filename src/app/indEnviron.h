@@ -64,9 +64,6 @@ public:
     int RecentCount() const { return static_cast<int>(recent_.size()); }
     std::string RecentItem(int index) const;
 
-    // A device path stored for COM port n ("Ports", "COM<n>"); empty when none.
-    std::string StoredPortPath(int n) const;
-
     void ApplyDefaults();
 
     // Writes every value and makes the save durable, the first time it is called (later

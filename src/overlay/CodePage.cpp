@@ -4,26 +4,20 @@
 
 namespace {
 
-struct LeadBytes {
-    int codePage = kCodePageUtf8;
-    std::array<bool, 256> lead{};
-};
-
-LeadBytes& current() {
-    static LeadBytes table;
-    return table;
-}
-
 void markRange(std::array<bool, 256>& lead, int from, int to) {
     for (int b = from; b <= to; ++b) lead[static_cast<std::size_t>(b)] = true;
 }
 
 }  // namespace
 
-void SetOverlayCodePage(int codePage) {
-    LeadBytes& t = current();
+CodePageLeadBytes& OverlayLeadBytes() {
+    static CodePageLeadBytes table;
+    return table;
+}
+
+CodePageLeadBytes LeadBytesOf(int codePage) {
+    CodePageLeadBytes t;
     t.codePage = codePage;
-    t.lead.fill(false);
     switch (codePage) {
         case 932:
             markRange(t.lead, 0x81, 0x9F);
@@ -37,14 +31,19 @@ void SetOverlayCodePage(int codePage) {
         default:
             break;
     }
+    return t;
+}
+
+void SetOverlayCodePage(int codePage) {
+    OverlayLeadBytes() = LeadBytesOf(codePage);
 }
 
 int OverlayCodePage() {
-    return current().codePage;
+    return OverlayLeadBytes().codePage;
 }
 
 bool IsLeadByte(char c) {
-    return current().lead[static_cast<unsigned char>(c)];
+    return OverlayLeadBytes().lead[static_cast<unsigned char>(c)];
 }
 
 std::size_t FindUnescaped(std::string_view text, char wanted, std::size_t from) {

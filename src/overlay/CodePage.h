@@ -6,6 +6,9 @@
 // UTF-8 (the default) needs no such care: every byte of a multi-byte character is 0x80 or
 // above, so no ASCII delimiter ever appears inside one.
 
+#include "platform/Installed.h"
+
+#include <array>
 #include <cstddef>
 #include <string_view>
 
@@ -15,6 +18,15 @@ inline constexpr int kCodePageUtf8 = 65001;
 // have lead bytes; any other code page is read byte by byte.
 void SetOverlayCodePage(int codePage);
 int OverlayCodePage();
+
+// The code page in use and the lead bytes it has, kept together as one value so that a
+// scope can put back exactly what it found.
+struct CodePageLeadBytes {
+    int codePage = kCodePageUtf8;
+    std::array<bool, 256> lead{};
+};
+CodePageLeadBytes LeadBytesOf(int codePage);
+CodePageLeadBytes& OverlayLeadBytes();
 
 bool IsLeadByte(char c);
 
@@ -29,13 +41,8 @@ std::size_t FindUnescaped(std::string_view text, char wanted, std::size_t from =
 // The first of the `wanted` characters from `from` that is not half of a double-byte character.
 std::size_t FindChar(std::string_view text, std::string_view wanted, std::size_t from = 0);
 
-class ScopedOverlayCodePage {
+// Reads the overlay in `codePage` for the lifetime of this object.
+class ScopedOverlayCodePage : platform::ScopedSlot<CodePageLeadBytes> {
 public:
-    explicit ScopedOverlayCodePage(int codePage) : previous_(OverlayCodePage()) { SetOverlayCodePage(codePage); }
-    ~ScopedOverlayCodePage() { SetOverlayCodePage(previous_); }
-    ScopedOverlayCodePage(const ScopedOverlayCodePage&) = delete;
-    ScopedOverlayCodePage& operator=(const ScopedOverlayCodePage&) = delete;
-
-private:
-    int previous_;
+    explicit ScopedOverlayCodePage(int codePage) : ScopedSlot(OverlayLeadBytes(), LeadBytesOf(codePage)) {}
 };

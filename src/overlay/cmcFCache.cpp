@@ -32,8 +32,8 @@ SelectionList BuildList(std::string_view sheet, CellId id) {
     return list;
 }
 
-cmcFCache*& installed() {
-    static cmcFCache* cache = nullptr;
+cmcFCache& defaultFCache() {
+    static cmcFCache cache;
     return cache;
 }
 
@@ -65,15 +65,7 @@ std::int32_t cmcFCache::Step(std::string_view sheet, CellId id, std::int32_t val
 }
 
 cmcFCache& FCache() {
-    static cmcFCache cache;
-    return installed() ? *installed() : cache;
-}
-
-ScopedFCache::ScopedFCache(cmcFCache& cache) : previous_(installed()) {
-    installed() = &cache;
-}
-ScopedFCache::~ScopedFCache() {
-    installed() = previous_;
+    return platform::Installed<cmcFCache>::orFallback(defaultFCache);
 }
 
 std::string SelectionText(std::string_view sheet, CellId id, std::int32_t value) {

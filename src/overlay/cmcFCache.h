@@ -7,6 +7,7 @@
 
 #include "overlay/CellNames.h"
 #include "overlay/cmcHash.h"
+#include "platform/Installed.h"
 
 #include <cstdint>
 #include <string>
@@ -50,16 +51,7 @@ private:
 // The process-wide registry, and a scope that installs another one (for tests).
 cmcFCache& FCache();
 
-class ScopedFCache {
-public:
-    explicit ScopedFCache(cmcFCache& cache);
-    ~ScopedFCache();
-    ScopedFCache(const ScopedFCache&) = delete;
-    ScopedFCache& operator=(const ScopedFCache&) = delete;
-
-private:
-    cmcFCache* previous_;
-};
+using ScopedFCache = platform::ScopedInstall<cmcFCache>;
 
 std::string SelectionText(std::string_view sheet, CellId id, std::int32_t value);
 std::int32_t SelectionStep(std::string_view sheet, CellId id, std::int32_t value, std::int32_t step);

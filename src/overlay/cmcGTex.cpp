@@ -82,7 +82,7 @@ bool cmcGTex::Open() {
 }
 
 void cmcGTex::Fail(std::string_view key) const {
-    platform::fatalStop(platform::formatOne("GTEX Error !\nThe index '%s' was not found.", key));
+    platform::fatalStop(platform::formatOne(kGTexMissingKeyText, key));
 }
 
 std::string cmcGTex::GetLine(std::string_view key, int n) {
@@ -258,38 +258,22 @@ bool cmcGTex::ReadFileLine(Pos at, std::string& out, Pos& next) {
 }
 
 namespace {
-cmcGTex*& installedStore() {
-    static cmcGTex* store = nullptr;
+cmcGTex& defaultStore() {
+    static cmcGTex store;
     return store;
 }
-cmcHelpGTex*& installedHelpStore() {
-    static cmcHelpGTex* store = nullptr;
+cmcHelpGTex& defaultHelpStore() {
+    static cmcHelpGTex store;
     return store;
 }
 }  // namespace
 
 cmcGTex& GTex() {
-    static cmcGTex store;
-    return installedStore() ? *installedStore() : store;
+    return platform::Installed<cmcGTex>::orFallback(defaultStore);
 }
 
 cmcHelpGTex& HelpGTex() {
-    static cmcHelpGTex store;
-    return installedHelpStore() ? *installedHelpStore() : store;
-}
-
-ScopedGTex::ScopedGTex(cmcGTex& store) : previous_(installedStore()) {
-    installedStore() = &store;
-}
-ScopedGTex::~ScopedGTex() {
-    installedStore() = previous_;
-}
-
-ScopedHelpGTex::ScopedHelpGTex(cmcHelpGTex& store) : previous_(installedHelpStore()) {
-    installedHelpStore() = &store;
-}
-ScopedHelpGTex::~ScopedHelpGTex() {
-    installedHelpStore() = previous_;
+    return platform::Installed<cmcHelpGTex>::orFallback(defaultHelpStore);
 }
 
 std::string ProductOverlayPath() {
@@ -299,6 +283,6 @@ std::string ProductOverlayPath() {
     return path;
 }
 
-bool AttachProductOverlay(cmcGTex& store) {
-    return store.AttachFile(ProductOverlayPath());
+bool AttachProductOverlay(cmcGTex& store, const std::string& path) {
+    return store.AttachFile(path);
 }

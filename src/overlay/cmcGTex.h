@@ -7,6 +7,8 @@
 // only as far as a lookup needs. A missing key is a fatal stop, because the program
 // cannot run with an overlay that does not fit it.
 
+#include "platform/Installed.h"
+
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +16,10 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+// The fatal stop of a key the store cannot give: a missing key, a missing or unreadable
+// source, a read past its end. "%s" is the key.
+inline constexpr std::string_view kGTexMissingKeyText = "GTEX Error !\nThe index '%s' was not found.";
 
 class cmcGTex {
 public:
@@ -109,29 +115,11 @@ cmcGTex& GTex();
 cmcHelpGTex& HelpGTex();
 
 // Install another store as the process-wide one for their lifetime.
-class ScopedGTex {
-public:
-    explicit ScopedGTex(cmcGTex& store);
-    ~ScopedGTex();
-    ScopedGTex(const ScopedGTex&) = delete;
-    ScopedGTex& operator=(const ScopedGTex&) = delete;
-
-private:
-    cmcGTex* previous_;
-};
-
-class ScopedHelpGTex {
-public:
-    explicit ScopedHelpGTex(cmcHelpGTex& store);
-    ~ScopedHelpGTex();
-    ScopedHelpGTex(const ScopedHelpGTex&) = delete;
-    ScopedHelpGTex& operator=(const ScopedHelpGTex&) = delete;
-
-private:
-    cmcHelpGTex* previous_;
-};
+using ScopedGTex = platform::ScopedInstall<cmcGTex>;
+using ScopedHelpGTex = platform::ScopedInstall<cmcHelpGTex>;
 
 // The product overlay: "Trelvix.OVL" in the executable's directory.
 std::string ProductOverlayPath();
-// Attaches the product overlay the way the program does at start-up.
-bool AttachProductOverlay(cmcGTex& store);
+// Attaches the product overlay the way the program does at start-up (a test may name
+// another file); false when the store already has a source.
+bool AttachProductOverlay(cmcGTex& store, const std::string& path = ProductOverlayPath());

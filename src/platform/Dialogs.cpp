@@ -4,10 +4,6 @@
 
 namespace platform {
 
-namespace {
-Dialogs* installed = nullptr;
-}
-
 std::vector<std::string> FileFiltersFromPairs(std::string_view pairs) {
     std::vector<std::string> parts;
     std::size_t start = 0;
@@ -43,12 +39,13 @@ DlgAnswer ConsoleDialogs::message(const MessageRequest& request) {
 std::optional<std::string> ConsoleDialogs::openFile(const FileRequest&) { return std::nullopt; }
 std::optional<std::string> ConsoleDialogs::saveFile(const FileRequest&) { return std::nullopt; }
 
-Dialogs& dialogs() {
+namespace {
+Dialogs& consoleDialogs() {
     static ConsoleDialogs console;
-    return installed ? *installed : console;
+    return console;
 }
+}  // namespace
 
-ScopedDialogs::ScopedDialogs(Dialogs& d) : previous_(installed) { installed = &d; }
-ScopedDialogs::~ScopedDialogs() { installed = previous_; }
+Dialogs& dialogs() { return Installed<Dialogs>::orFallback(consoleDialogs); }
 
 }  // namespace platform

@@ -3,6 +3,8 @@
 // backend shows real dialogs, the test double answers from a script and records what
 // it was asked.
 
+#include "platform/Installed.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,15 +56,6 @@ public:
 // The dialogs the core uses; ConsoleDialogs until a program installs its own.
 Dialogs& dialogs();
 
-class ScopedDialogs {
-public:
-    explicit ScopedDialogs(Dialogs& d);
-    ~ScopedDialogs();
-    ScopedDialogs(const ScopedDialogs&) = delete;
-    ScopedDialogs& operator=(const ScopedDialogs&) = delete;
-
-private:
-    Dialogs* previous_;
-};
+using ScopedDialogs = ScopedInstall<Dialogs>;
 
 }  // namespace platform

@@ -11,8 +11,6 @@
 namespace platform {
 
 namespace {
-Scheduler* installed = nullptr;
-
 #ifdef _WIN32
 // Windows has no command-line loop of its own: the GUI installs the Qt scheduler before
 // any timer runs. Until then the default gives the system tick count (which wraps at
@@ -42,9 +40,6 @@ Scheduler& defaultScheduler() {
 }
 }  // namespace
 
-Scheduler& scheduler() { return installed ? *installed : defaultScheduler(); }
-
-ScopedScheduler::ScopedScheduler(Scheduler& s) : previous_(installed) { installed = &s; }
-ScopedScheduler::~ScopedScheduler() { installed = previous_; }
+Scheduler& scheduler() { return Installed<Scheduler>::orFallback(defaultScheduler); }
 
 }  // namespace platform

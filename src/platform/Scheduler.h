@@ -5,6 +5,8 @@
 // machine, transmit pump, controller tick) is a timer of this seam. The GUI uses Qt
 // timers, the command-line programs a poll(2) loop, the tests virtual time.
 
+#include "platform/Installed.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -34,16 +36,7 @@ public:
 // virtual time.
 Scheduler& scheduler();
 
-// Installs `s` for the lifetime of this object and restores the previous one after.
-class ScopedScheduler {
-public:
-    explicit ScopedScheduler(Scheduler& s);
-    ~ScopedScheduler();
-    ScopedScheduler(const ScopedScheduler&) = delete;
-    ScopedScheduler& operator=(const ScopedScheduler&) = delete;
-
-private:
-    Scheduler* previous_;
-};
+// Installs a scheduler for the lifetime of this object and restores the previous one after.
+using ScopedScheduler = ScopedInstall<Scheduler>;
 
 }  // namespace platform

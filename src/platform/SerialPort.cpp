@@ -7,12 +7,12 @@
 
 namespace platform {
 
-namespace {
-SerialPorts* installed = nullptr;
-std::function<std::optional<std::string>(int)>& storedLookup() {
-    static std::function<std::optional<std::string>(int)> lookup;
+StoredComPortLookup& storedComPortLookup() {
+    static StoredComPortLookup lookup;
     return lookup;
 }
+
+namespace {
 
 // "ttyUSB12" with prefix "ttyUSB" -> 12; names that are not prefix + digits are skipped.
 std::optional<long> deviceNumber(const std::string& name, const std::string& prefix) {
@@ -26,10 +26,7 @@ std::optional<long> deviceNumber(const std::string& name, const std::string& pre
 }
 }  // namespace
 
-SerialPorts& serialPorts() { return installed ? *installed : systemSerialPorts(); }
-
-ScopedSerialPorts::ScopedSerialPorts(SerialPorts& ports) : previous_(installed) { installed = &ports; }
-ScopedSerialPorts::~ScopedSerialPorts() { installed = previous_; }
+SerialPorts& serialPorts() { return Installed<SerialPorts>::orFallback(systemSerialPorts); }
 
 std::vector<std::string> presentSerialDevices(const std::string& directory) {
     std::vector<std::string> result;
@@ -63,10 +60,6 @@ std::string resolveComPort(int number, const ComPortSources& sources) {
     return {};
 }
 
-void setStoredComPortLookup(std::function<std::optional<std::string>(int number)> lookup) {
-    storedLookup() = std::move(lookup);
-}
-
 ComPortSources systemComPortSources() {
     ComPortSources sources;
     sources.environment = [](const std::string& name) -> std::optional<std::string> {
@@ -75,8 +68,9 @@ ComPortSources systemComPortSources() {
         return std::string(value);
     };
     sources.stored = [](int number) -> std::optional<std::string> {
-        if (!storedLookup()) return std::nullopt;
-        return storedLookup()(number);
+        const StoredComPortLookup& lookup = storedComPortLookup();
+        if (!lookup) return std::nullopt;
+        return lookup(number);
     };
     return sources;
 }

@@ -4,6 +4,8 @@
 // pseudo-terminal. Everything runs on the program's one thread: reads never wait, and a
 // write waits at most for its own write time-out.
 
+#include "platform/Installed.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -53,16 +55,7 @@ public:
 SerialPorts& serialPorts();
 SerialPorts& systemSerialPorts();
 
-class ScopedSerialPorts {
-public:
-    explicit ScopedSerialPorts(SerialPorts& ports);
-    ~ScopedSerialPorts();
-    ScopedSerialPorts(const ScopedSerialPorts&) = delete;
-    ScopedSerialPorts& operator=(const ScopedSerialPorts&) = delete;
-
-private:
-    SerialPorts* previous_;
-};
+using ScopedSerialPorts = ScopedInstall<SerialPorts>;
 
 // COM port numbers on systems without them. COM n is, in this order: the path in the
 // environment variable TRELVIX_COM<n>; the path stored in the settings under Ports\COM<n>;
@@ -77,8 +70,15 @@ std::string resolveComPort(int number, const ComPortSources& sources);
 // The serial devices present in `directory`, in COM-number order.
 std::vector<std::string> presentSerialDevices(const std::string& directory);
 
-// The settings store installs the lookup of Ports\COM<n>; none is installed at first.
-void setStoredComPortLookup(std::function<std::optional<std::string>(int number)> lookup);
+// The lookup of the device path stored for COM n (Ports\COM<n> in the settings); none is
+// installed at first. Start-up installs the settings' lookup for the program's run.
+using StoredComPortLookup = std::function<std::optional<std::string>(int number)>;
+StoredComPortLookup& storedComPortLookup();
+class ScopedStoredComPortLookup : ScopedSlot<StoredComPortLookup> {
+public:
+    explicit ScopedStoredComPortLookup(StoredComPortLookup lookup)
+        : ScopedSlot(storedComPortLookup(), std::move(lookup)) {}
+};
 // The process's own sources: its environment, the installed lookup, /dev.
 ComPortSources systemComPortSources();
 

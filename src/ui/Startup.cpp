@@ -3,11 +3,10 @@
 #include "app/indEnviron.h"
 #include "app/indMain.h"
 #include "platform/InstanceLock.h"
-#include "platform/SerialPort.h"
-#include "platform/qt/QtDialogs.h"
-#include "platform/qt/QtScheduler.h"
+#include "platform/SettingsStore.h"
 #include "overlay/cmcCellObj.h"
 #include "overlay/cmcGTex.h"
+#include "ui/ProcessStores.h"
 #include "ui/TForm1.h"
 #include "ui/UiFonts.h"
 
@@ -21,36 +20,26 @@
 #include <string>
 
 int RunTrelvix(QApplication& app, const StartupHooks& hooks) {
+    // Fatal stops show a box from here on, the overlay check of the stores included.
     platform::installQtFatalPresenter();
-    platform::QtScheduler scheduler;
-    platform::ScopedScheduler useScheduler(scheduler);
-    platform::QtDialogs dialogs;
-    platform::ScopedDialogs useDialogs(dialogs);
-
-    const QRect screen = app.primaryScreen() ? app.primaryScreen()->geometry() : QRect(0, 0, 1024, 768);
     std::unique_ptr<platform::SettingsStore> userStore;
     if (!hooks.settings) userStore = platform::makeUserSettingsStore(indEnviron::kKeyPath);
+    platform::SettingsStore& settingsStore = hooks.settings ? *hooks.settings : *userStore;
+    ProcessStores stores(settingsStore);
+
+    const QRect screen = app.primaryScreen() ? app.primaryScreen()->geometry() : QRect(0, 0, 1024, 768);
     std::unique_ptr<platform::InstanceLock> systemLock;
     if (!hooks.lock) systemLock = platform::makeSystemInstanceLock();
-    indEnviron settings(indEnviron::kMutexName, hooks.settings ? *hooks.settings : *userStore,
-                        hooks.lock ? *hooks.lock : *systemLock, {screen.width(), screen.height()});
+    indEnviron settings(indEnviron::kMutexName, settingsStore, hooks.lock ? *hooks.lock : *systemLock,
+                        {screen.width(), screen.height()});
     // A second instance leaves at once, without a window and without touching the settings.
     if (!settings.IsFirstInstance()) return 0;
-
-    // COM port numbers reach the device paths stored in the settings.
-    platform::setStoredComPortLookup([&settings](int n) -> std::optional<std::string> {
-        std::string path = settings.StoredPortPath(n);
-        return path.empty() ? std::nullopt : std::optional<std::string>(path);
-    });
-    struct ForgetLookup {
-        ~ForgetLookup() { platform::setStoredComPortLookup(nullptr); }
-    } forgetLookup;
 
     cmcEvMan events;
     indMain controller(settings, events);
 
     TForm1 form(controller);
-    dialogs.setParent(&form);
+    stores.dialogs().setParent(&form);
     const std::string title = GTex().GetLine("GI_Sys_AppTitle_ADJ", 0);
     form.setWindowTitle(QString::fromStdString(title));
     QApplication::setApplicationName(QString::fromStdString(title));

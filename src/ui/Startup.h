@@ -1,6 +1,7 @@
 #pragma once
-// The program's start-up and shutdown, in the order the process-wide objects need:
-// settings (with the single-instance lock), the overlay stores, the event manager, the
+// The program's start-up and shutdown, in the order the process-wide objects need: the
+// process-wide stores (ProcessStores: overlay, help, selection lists, scheduler, dialogs,
+// serial ports), settings (with the single-instance lock), the event manager, the
 // controller; then the main window. Returns the process exit code.
 
 #include <functional>
