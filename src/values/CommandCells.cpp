@@ -15,28 +15,29 @@ CellResult Command(CellContext& c, cmcCellCapsule& r, std::int32_t command) {
     return CellResult::None;
 }
 
-// Items numbered by the value they choose, checked while the setting has that value.
-CellResult FontSize(CellContext& c, cmcCellCapsule& r, std::int32_t) {
-    if (Enter(r)) c.RunCommand(CellCommand::FontSize, Number(r));
-    if (c.Settings().fontSizePercentage == Number(r)) r.stateFlags |= kStateChecked;
-    return CellResult::None;
-}
+// Items numbered by the value they choose: Enter chooses it, and the item is checked while
+// the setting has that value. The row's data picks the setting and its command.
+struct SettingChoice {
+    CellCommand command;
+    std::int32_t CellSettings::*setting;
+};
+constexpr SettingChoice kChoices[] = {
+    {CellCommand::FontSize, &CellSettings::fontSizePercentage},
+    {CellCommand::ComPort, &CellSettings::comPort},
+    {CellCommand::SpeedHigh, &CellSettings::comSpeedHigh},
+};
+enum ChoiceIndex : std::int32_t { kFontSize, kComPort, kSpeedHigh };
 
-CellResult ComPort(CellContext& c, cmcCellCapsule& r, std::int32_t) {
-    if (Enter(r)) c.RunCommand(CellCommand::ComPort, Number(r));
-    if (c.Settings().comPort == Number(r)) r.stateFlags |= kStateChecked;
+CellResult Choice(CellContext& c, cmcCellCapsule& r, std::int32_t index) {
+    const SettingChoice& choice = kChoices[index];
+    if (Enter(r)) c.RunCommand(choice.command, Number(r));
+    if (c.Settings().*choice.setting == Number(r)) r.stateFlags |= kStateChecked;
     return CellResult::None;
 }
 
 // The port submenu beyond COM1..COM4: checked while one of those higher ports is chosen.
 CellResult UsbPort(CellContext& c, cmcCellCapsule& r, std::int32_t) {
     if (c.Settings().comPort > 4) r.stateFlags |= kStateChecked;
-    return CellResult::None;
-}
-
-CellResult SpeedHigh(CellContext& c, cmcCellCapsule& r, std::int32_t) {
-    if (Enter(r)) c.RunCommand(CellCommand::SpeedHigh, Number(r));
-    if (c.Settings().comSpeedHigh == Number(r)) r.stateFlags |= kStateChecked;
     return CellResult::None;
 }
 
@@ -93,11 +94,11 @@ constexpr CellRow kRows[] = {
     Row("CL_Help_About", Command, Do(CellCommand::ShowAbout)),
     Row("CL_Menu_File_Recent", Recent),
     Row("CL_Menu_File_Print_Current", PrintCurrent),
-    Row("CL_Menu_View_FontSize", FontSize),
+    Row("CL_Menu_View_FontSize", Choice, kFontSize),
     Row("CL_Menu_View_ToolBar", ToolBar),
-    Row("CL_Menu_Port_Com", ComPort),
+    Row("CL_Menu_Port_Com", Choice, kComPort),
     Row("CL_Menu_Port_Usb", UsbPort),
-    Row("CL_Menu_Port_SpeedHigh", SpeedHigh),
+    Row("CL_Menu_Port_SpeedHigh", Choice, kSpeedHigh),
     Rows("CL_Model_Lmr", "CL_Model_BiisPmr_Mob", Model),
     Row("CallSheet", CallSheet),
     Row("CL_PMenu_NoItem", Disabled),
