@@ -2,6 +2,7 @@
 
 #include "overlay/cmcGTex.h"
 #include "platform/Dialogs.h"
+#include "platform/FatalStop.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -85,13 +86,15 @@ bool indEnviron::SaveOnce(bool showBox) {
     if (!firstInstance_ || saved_ || validity != kValid) return true;
     saved_ = true;
     if (Save()) return true;
+    // Standard error gets a fixed text: it may be written after the overlay is gone. The
+    // box, shown while the window is there, speaks the overlay's words.
     const std::string where = store_.location();
-    const std::string text = "The settings could not be saved" + (where.empty() ? std::string() : " to " + where) +
-                             ".\nThe settings saved before are kept.";
-    std::fprintf(stderr, "trelvix: %s\n", text.c_str());
+    std::fprintf(stderr, "trelvix: The settings could not be saved to %s. The settings saved before are kept.\n",
+                 where.empty() ? "the settings store" : where.c_str());
     if (showBox) {
-        platform::dialogs().message(
-            {text, GTex().GetLine("GI_Sys_AppTitle_ADJ", 0), platform::DlgIcon::Warning, platform::DlgButtons::Ok});
+        platform::dialogs().message({platform::formatOne(GTex().GetBlock("GI_AppMess_SettingsSaveFailed"), where),
+                                     GTex().GetLine("GI_Sys_AppTitle_ADJ", 0), platform::DlgIcon::Warning,
+                                     platform::DlgButtons::Ok});
     }
     return false;
 }

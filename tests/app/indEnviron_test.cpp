@@ -212,6 +212,8 @@ TEST_F(indEnvironTest, SaveWhileTheWindowIsThereShowsABoxAndHappensOnce) {
         EXPECT_EQ(err.empty(), !flushFails) << err;
         if (flushFails) {
             EXPECT_EQ(dlg.dialogs.messages[0].icon, platform::DlgIcon::Warning);
+            EXPECT_EQ(dlg.dialogs.messages[0].text.rfind("The settings could not be saved to ", 0), 0u)
+                << "the overlay's words: " << dlg.dialogs.messages[0].text;
         }
     }
 }
