@@ -51,6 +51,7 @@ cuiMain::cuiMain(indEnviron& settings, cmcEvMan& events, std::int32_t imageSize,
     initial_.Assign(current_);
     reference_.Assign(current_);
     cellContext_ = std::make_unique<cuiCellContext>(*this);
+    sheets_.Attach(*this);
     tickTask_ = new cmcTask;
     tickTask_->setCallback(&cuiMain::TickTask, this);
     events_.Subscribe<&cuiMain::OnEvent>(this);
@@ -258,6 +259,7 @@ bool cuiMain::OnCloseQuery() {
 
 void cuiMain::OnClose() {
     tickTask_->setInterval(-1);
+    if (view_) view_->attachSheet(nullptr);
     sheets_.Discard();
     tree_.reset();
     view_ = nullptr;
@@ -289,10 +291,12 @@ void cuiMain::SetSpeedHigh(int high) { settings_.comSpeedHigh = high; }
 // --- Sheets ----------------------------------------------------------------------------
 
 void cuiMain::CloseSheet() {
+    // The window lets go of the sheet before the sheet goes.
+    if (view_ && sheets_.Sheet()) view_->attachSheet(nullptr);
     if (sheets_.Close() && view_) view_->showSheet("", "");
 }
 
-void cuiMain::CreateSheet(const std::string& ref) { sheets_.Open(ref); }
+void cuiMain::CreateSheet(const std::string& ref) { sheets_.Open(ref, view_ ? view_->sheetMetrics() : nullptr); }
 
 void cuiMain::OpenSheetRef(const std::string& ref) {
     CloseSheet();
@@ -303,6 +307,7 @@ void cuiMain::OpenSheetRef(const std::string& ref) {
             if (cuiTreeNode* node = tree_->NodeAt(tree_->FindLink(ref))) caption = node->shown.text;
         }
         view_->showSheet(sheets_.Sheet()->parsed.key, caption);
+        if (sheets_.Grid()) view_->attachSheet(&sheets_);
     }
 }
 

@@ -485,7 +485,8 @@ void cuiSheet::EditorKey(const SheetKey& key) {
 // --- Popup menu upkeep ------------------------------------------------------------------
 
 std::string cuiSheet::CurrentPopupMenu() const {
-    if (cells_.empty() || current_.col < 0 || current_.row < 0 || current_.col >= colCount_ || current_.row >= rowCount_)
+    // A sheet without a selectable cell offers no commands.
+    if (!enabled_ || cells_.empty() || current_.col < 0 || current_.row < 0 || current_.col >= colCount_ || current_.row >= rowCount_)
         return {};
     const std::string* name = EntryAt(current_.col, current_.row).cell.PopupMenuName();
     return name ? *name : std::string{};
