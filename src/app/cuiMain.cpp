@@ -314,6 +314,7 @@ void cuiMain::OpenSheetRef(const std::string& ref) {
 void cuiMain::TickTask(void* self, cmcTask*) { static_cast<cuiMain*>(self)->Tick(); }
 
 void cuiMain::Tick() {
+    sheets_.FreeClosed();
     if (treeChangeDue_ && treeChangeDue_->remaining() == 0) TreeSelectionDue();
     if (!sheets_.Sheet() && view_ && view_->isVisible()) {
         if (tree_) {

@@ -51,6 +51,10 @@ bool cuiSheetHost::Close() {
 void cuiSheetHost::Discard() {
     popup_.reset();
     const bool built = sheet_ && sheet_->grid;
+    if (built) {
+        sheet_->grid->Halt();
+        closed_.push_back(std::move(sheet_->grid));
+    }
     sheet_.reset();
     // Others drop what they hold of the sheet's window.
     if (built && controller_) controller_->Events().Send(EvMsg::WindowDestroyed);

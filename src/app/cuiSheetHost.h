@@ -59,6 +59,10 @@ public:
     bool Close();
     // Drops the open sheet without remembering it (the window is going away).
     void Discard();
+    // Frees closed sheets. A sheet may be closed from inside its own action (a command that
+    // changes the model or the font size), so a closed sheet is kept until the controller's
+    // next tick, when no call of it can be running.
+    void FreeClosed() { closed_.clear(); }
 
     OpenSheet* Sheet() { return sheet_.get(); }
     const OpenSheet* Sheet() const { return sheet_.get(); }
@@ -90,4 +94,5 @@ private:
     std::unique_ptr<OpenSheet> sheet_;
     std::list<SheetMemory> memory_;
     std::unique_ptr<cuiMenu> popup_;
+    std::vector<std::unique_ptr<cuiSheet>> closed_;
 };

@@ -181,6 +181,8 @@ public:
     // false when the cell cannot be current.
     bool SelectAt(std::int32_t col, std::int32_t row, bool extend = false);
     void ClearSelection();
+    // The sheet is closed: no repeat is pending, the editor is gone, nothing is repainted.
+    void Halt();
     bool SelectionActive() const { return selectionActive_; }
     SheetPos Anchor() const { return anchor_; }
     void KeyDown(const SheetKey& key);

@@ -192,6 +192,13 @@ void cuiSheet::ClearSelection() {
     InvalidateAll();
 }
 
+void cuiSheet::Halt() {
+    if (repeatTimer_) repeatTimer_->stop();
+    editorOpen_ = false;
+    view_ = nullptr;
+    enabled_ = false;
+}
+
 // --- Scrolling ---------------------------------------------------------------------------
 
 void cuiSheet::SetViewport(std::int32_t width, std::int32_t height) {

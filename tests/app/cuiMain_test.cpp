@@ -255,6 +255,29 @@ TEST_F(cuiMainTest, TheOpenSheetAnswersForTheEditMenuAndTakesTheRedrawMessages) 
     EXPECT_FALSE(bank->EditorOpen()) << "message 21 commits the open editor";
 }
 
+TEST_F(cuiMainTest, ASheetClosedFromInsideItsOwnActionLivesUntilTheCallReturns) {
+    Start();
+    controller.OpenSheetRef("GI_Sheet_BankOp");
+    cuiSheet* banks = controller.Sheet()->grid.get();
+    ASSERT_NE(banks, nullptr);
+    int calls = 0;
+    // A command that changes the model or the font size closes the sheet it came from.
+    banks->SetValueCallback([&](cmcCellCapsule& r) {
+        if (r.mode == CellMode::Action) {
+            ++calls;
+            controller.CloseSheet();
+            r.repeatKey = 'x';  // the sheet still works with its own state after the call
+        }
+        return CellResult::None;
+    });
+    banks->KeyDown({0, 'x', false, false, false});
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(controller.Sheet(), nullptr);
+    time.clock.advance(200);
+    EXPECT_EQ(calls, 1) << "a closed sheet repeats nothing";
+    EXPECT_EQ(controller.Sheet()->parsed.key, "GI_Sheet_Radio") << "the tick opens the tree's node again";
+}
+
 TEST_F(cuiMainTest, CommandsChangeStatesOnTheBuiltMenuAndOnlyANewShapeRebuildsIt) {
     Start();
     EXPECT_EQ(view.menuCalls.front(), "show ") << "the first showing builds the menu";
