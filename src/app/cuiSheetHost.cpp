@@ -105,7 +105,7 @@ std::vector<MenuItemModel> cuiSheetHost::PopupModel() {
         popup_.reset();
         return {};
     }
-    popup_ = std::make_unique<cuiMenu>(*controller_, name);
+    popup_ = std::make_unique<cuiMenu>(*controller_, name, true);
     popup_->UpdateStates();
     return popup_->Model();
 }

@@ -135,8 +135,10 @@ public:
     bool Framed() const { return framed_; }
     bool Enabled() const { return enabled_; }
     const SheetStyle& Style() const { return style_; }
-    // The text of the title line (empty: no title).
+    // The text of the title line (empty: no title), and its text colour when the sheet
+    // decides it rather than the title font.
     virtual std::string Title() const { return style_.title; }
+    virtual std::optional<cmcColour> TitleTextColour() const { return std::nullopt; }
     const cmcCellObj& BasicCell() const { return basic_; }
     const std::vector<clsSheeRowAtr>& Rows() const { return rows_; }
     SheetPos FirstSelectable() const { return firstSelectable_; }
@@ -241,6 +243,7 @@ protected:
     void SetRowCount(std::int32_t rows);
     void CloseLoop();
     CellResult Call(cmcCellCapsule& request);
+    cuiSheetView* View() const { return view_; }
     cmcCellCapsule Request(std::int32_t col, std::int32_t row, CellMode mode);
 
     cuiSheetSite& site_;

@@ -35,6 +35,7 @@ void iuiSh_ChBank::RefreshBank() {
     if (!cells) return;
     first_ = cells->Records().bankFirstChannel(bank_);
     count_ = cells->Records().bankCount(bank_);
+    if (View()) View()->PositionChanged();  // the title counts the channels left
 }
 
 void iuiSh_ChBank::RowDirective(std::string_view group) {

@@ -20,6 +20,8 @@ public:
     std::string PrintTitle() const override;
     bool IsPrintable() const override { return cuiSheet::IsPrintable() && count_ > 0; }
     std::string Title() const override;
+    // Bank titles read yellow on the title colour.
+    std::optional<cmcColour> TitleTextColour() const override { return 0x00FFFF; }
 
     std::int32_t Bank() const { return bank_; }
     std::int32_t FirstChannel() const { return first_; }

@@ -411,7 +411,7 @@ void TForm1::showSheetTitle() {
     sheetTitle_->setFont(ToQFont(font, QApplication::font()));
     QPalette pal = sheetTitle_->palette();
     pal.setColor(QPalette::Window, ToQColor(style.titleColour));
-    pal.setColor(QPalette::WindowText, ToQColor(font.colour));
+    pal.setColor(QPalette::WindowText, ToQColor(sheet->TitleTextColour().value_or(font.colour)));
     sheetTitle_->setPalette(pal);
     sheetTitle_->setText(QString::fromStdString(title));
     // The label's text height, the bevel and 8 pixels of room.
