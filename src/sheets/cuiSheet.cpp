@@ -259,8 +259,12 @@ void cuiSheet::SetRowCount(std::int32_t rows) {
     rows = std::clamp(rows, fixedRows_ + 1, arrayRows_);
     if (rows == rowCount_) return;
     const std::int32_t height = rowHeights_.empty() ? unit_ : rowHeights_.back();
+    // An editor on a row that goes away closes without handing its text to a cell that
+    // is no longer shown.
+    if (editorOpen_ && editorCell_.row >= rows) CancelEditor();
     rowHeights_.resize(static_cast<std::size_t>(rows), height);
     rowCount_ = rows;
+    if (anchor_.row >= rowCount_) anchor_ = current_;
     if (current_.row >= rowCount_) MakeCurrent({current_.col, rowCount_ - 1}, false);
     topRow_ = std::min(topRow_, MaxTopRow());
     InvalidateAll();

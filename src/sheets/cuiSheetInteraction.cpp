@@ -48,8 +48,8 @@ SheetPos cuiSheet::Step(SheetPos from, std::int32_t dx, std::int32_t dy) const {
     const std::int32_t start = across ? from.col : from.row;
     auto at = [&](std::int32_t i, std::int32_t other) { return across ? SheetPos{i, other} : SheetPos{other, i}; };
 
-    // The same row (or column), wrapping around in popup editors.
-    for (std::int32_t i = start + d;; i += d) {
+    // The same row (or column), wrapping around in popup editors; once round at most.
+    for (std::int32_t i = start + d, n = 0; n < hi - lo; i += d, ++n) {
         if (i < lo || i >= hi) {
             if (!wrap) break;
             i = d > 0 ? lo : hi - 1;
@@ -123,8 +123,9 @@ void cuiSheet::MakeCurrent(SheetPos pos, bool extend, bool fromGrid) {
     if (pos == current_) return;
     const SheetPos old = current_;
     current_ = pos;
+    const bool oldInside = old.col >= 0 && old.row >= 0 && old.col < colCount_ && old.row < rowCount_;
     if (style_.multiSelect != MultiSelect::Off) {
-        if ((extend || leftButton_) && EntryAt(old.col, old.row).mayJoin && EntryAt(pos.col, pos.row).mayJoin)
+        if ((extend || leftButton_) && oldInside && EntryAt(old.col, old.row).mayJoin && EntryAt(pos.col, pos.row).mayJoin)
             MarkRange(anchor_, pos);
         else
             anchor_ = pos;
@@ -134,7 +135,7 @@ void cuiSheet::MakeCurrent(SheetPos pos, bool extend, bool fromGrid) {
     if (building_) return;
     // Row tracking colours the whole row of the current cell.
     for (std::int32_t c = 0; c < colCount_; ++c) {
-        Invalidate(c, old.row);
+        if (oldInside) Invalidate(c, old.row);
         Invalidate(c, pos.row);
     }
     KeepVisible();

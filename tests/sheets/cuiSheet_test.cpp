@@ -190,6 +190,8 @@ TEST(cuiSheet, ABankSheetLoopsOverItsChannelsInA522RowArray) {
     site.context.records.setBankCount(0, 4);
     site.context.records.setBankCount(1, 3);
     iuiSh_ChBank bank(site, overlay.store(), "GI_Sheet_T");
+    ScriptedCallback values;
+    bank.SetValueCallback(values.Callback());
     bank.SetParameter("Bank 1");
     bank.Show();
     EXPECT_EQ(bank.FirstChannel(), 4);
@@ -202,6 +204,15 @@ TEST(cuiSheet, ABankSheetLoopsOverItsChannelsInA522RowArray) {
     ASSERT_EQ(bank.RowCount(), 9);
     EXPECT_EQ(bank.CellAt(1, 8).key.index, 11) << "spare rows continue the indexes";
     EXPECT_FALSE(bank.EntryAt(1, 3 + 5).mayJoin) << "the row list entry past the new-channel rows";
+
+    // The last row goes while it is current and its editor is open.
+    ASSERT_TRUE(bank.SelectAt(1, 8));
+    bank.OpenEditor("typed", 0, 0);
+    bank.RemoveLastRow();
+    EXPECT_EQ(bank.RowCount(), 8);
+    EXPECT_EQ(bank.Current(), (SheetPos{1, 7}));
+    EXPECT_FALSE(bank.EditorOpen());
+    EXPECT_TRUE(values.Of(CellMode::SetText).empty()) << "nothing was committed to the row that went";
 }
 
 }  // namespace
