@@ -621,24 +621,34 @@ CellDrawing cuiSheet::Describe(std::int32_t col, std::int32_t row, Rect rect) {
         else if (request.markFlags & kMarkFlagWarning) d.mark = CellDrawing::Mark::Warning;
     }
 
+    // Each line is measured once: the extents place the block, then every line in it.
     const TextMetrics& metrics = Measure();
-    const TextExtent block = MeasureText(metrics, d.font, text);
-    std::int32_t y = rect.top + unit_;
-    if (cell.vAlign == cmcCellObj::VAlign::Middle) y = rect.top + (rect.bottom + 1 - rect.top - block.height) / 2;
-    else if (cell.vAlign == cmcCellObj::VAlign::Bottom) y = rect.bottom - block.height - unit_;
-    std::int32_t textEnd = rect.left;
+    struct Measured {
+        std::string_view text;
+        TextExtent extent;
+    };
+    std::vector<Measured> measured;
+    std::int32_t blockHeight = 0;
     for (std::string_view rest = text;;) {
         const std::size_t end = rest.find('\n');
         const std::string_view line = rest.substr(0, end);
-        const TextExtent e = metrics.MeasureLine(d.font, line);
-        std::int32_t x = rect.left + kTextInset * unit_;
-        if (cell.hAlign == cmcCellObj::HAlign::Centre) x = rect.left + (rect.right + 1 - rect.left - e.width) / 2;
-        else if (cell.hAlign == cmcCellObj::HAlign::Right) x = rect.right - e.width - kTextInset * unit_ + 1;
-        d.lines.push_back({x, y, std::string(line)});
-        textEnd = std::max(textEnd, x + e.width);
-        y += e.height;
+        measured.push_back({line, metrics.MeasureLine(d.font, line)});
+        blockHeight += measured.back().extent.height;
         if (end == std::string_view::npos) break;
         rest.remove_prefix(end + 1);
+    }
+    std::int32_t y = rect.top + unit_;
+    if (cell.vAlign == cmcCellObj::VAlign::Middle) y = rect.top + (rect.bottom + 1 - rect.top - blockHeight) / 2;
+    else if (cell.vAlign == cmcCellObj::VAlign::Bottom) y = rect.bottom - blockHeight - unit_;
+    std::int32_t textEnd = rect.left;
+    d.lines.reserve(measured.size());
+    for (const Measured& m : measured) {
+        std::int32_t x = rect.left + kTextInset * unit_;
+        if (cell.hAlign == cmcCellObj::HAlign::Centre) x = rect.left + (rect.right + 1 - rect.left - m.extent.width) / 2;
+        else if (cell.hAlign == cmcCellObj::HAlign::Right) x = rect.right - m.extent.width - kTextInset * unit_ + 1;
+        d.lines.push_back({x, y, std::string(m.text)});
+        textEnd = std::max(textEnd, x + m.extent.width);
+        y += m.extent.height;
     }
     if (d.mark != CellDrawing::Mark::None) {
         d.markY = rect.bottom - kMarkImageSize - 1;

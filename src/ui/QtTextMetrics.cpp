@@ -10,7 +10,7 @@ const QtTextMetrics::Entry& QtTextMetrics::Find(const cmcFont& font) const {
         if (e->key == font) return *(last_ = e.get());
     }
     QFont q = ToQFont(font, QApplication::font());
-    cache_.push_back(std::make_unique<Entry>(Entry{font, q, QFontMetrics(q)}));
+    cache_.push_back(std::make_unique<Entry>(Entry{font, q, QFontMetrics(q), {}}));
     return *(last_ = cache_.back().get());
 }
 
@@ -18,7 +18,11 @@ const QFont& QtTextMetrics::FontOf(const cmcFont& font) const { return Find(font
 const QFontMetrics& QtTextMetrics::MetricsOf(const cmcFont& font) const { return Find(font).metrics; }
 
 TextExtent QtTextMetrics::MeasureLine(const cmcFont& font, std::string_view line) const {
-    const QFontMetrics& m = Find(font).metrics;
-    const QString text = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
-    return {m.horizontalAdvance(text), m.height()};
+    Entry& e = const_cast<Entry&>(Find(font));
+    const std::string key(line);
+    if (auto it = e.widths.find(key); it != e.widths.end()) return {it->second, e.metrics.height()};
+    if (e.widths.size() >= kWidthCacheSize) e.widths.clear();
+    const int width = e.metrics.horizontalAdvance(QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size())));
+    e.widths.emplace(key, width);
+    return {width, e.metrics.height()};
 }

@@ -9,6 +9,8 @@
 #include <QFontMetrics>
 
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 class QtTextMetrics final : public TextMetrics {
@@ -19,10 +21,14 @@ public:
     const QFontMetrics& MetricsOf(const cmcFont& font) const;
 
 private:
+    // Widths of texts already measured in the font: a sheet shows the same texts in many
+    // rows, and painting measures every visible line again.
+    static constexpr std::size_t kWidthCacheSize = 4096;
     struct Entry {
         cmcFont key;
         QFont font;
         QFontMetrics metrics;
+        std::unordered_map<std::string, int> widths;
     };
     const Entry& Find(const cmcFont& font) const;
     mutable std::vector<std::unique_ptr<Entry>> cache_;

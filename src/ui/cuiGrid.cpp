@@ -189,6 +189,7 @@ void cuiGrid::paintCells(QPainter& p, const QRect& area) {
     const auto rows = spans(sheet_->FixedRows(), sheet_->TopRow(), sheet_->RowCount(), height,
                             [&](std::int32_t r) { return sheet_->RowHeight(r); });
 
+    const QFont* lastFont = nullptr;
     for (const Span& r : rows) {
         if (r.to <= area.top() || r.from > area.bottom()) continue;
         for (const Span& c : cols) {
@@ -196,7 +197,6 @@ void cuiGrid::paintCells(QPainter& p, const QRect& area) {
             const CellDrawing d = sheet_->Describe(c.index, r.index, {c.from, r.from, c.to, r.from + (r.to - r.from)});
             ++cellsPainted_;
             if (!d.visible) continue;
-            p.save();
             p.setClipRect(QRect(c.from, r.from, c.to - c.from, r.to - r.from));
             const QRect span(d.left, d.top, d.right - d.left, d.bottom - d.top);
             p.fillRect(span, d.fill ? ToQColor(*d.fill) : QColor(Qt::white));
@@ -204,11 +204,15 @@ void cuiGrid::paintCells(QPainter& p, const QRect& area) {
                 p.setPen(ToQColor(*d.bottomLine));
                 p.drawLine(d.left, d.bottom - 1, d.right - 1, d.bottom - 1);
             }
-            const QFontMetrics& fm = metrics_.MetricsOf(d.font);
-            p.setFont(metrics_.FontOf(d.font));
+            const QFont& font = metrics_.FontOf(d.font);
+            if (&font != lastFont) {
+                p.setFont(font);
+                lastFont = &font;
+            }
+            const int ascent = metrics_.MetricsOf(d.font).ascent();
             p.setPen(ToQColor(d.textColour));
             for (const CellDrawing::Line& line : d.lines)
-                p.drawText(line.x, line.y + fm.ascent(), QString::fromStdString(line.text));
+                p.drawText(line.x, line.y + ascent, QString::fromStdString(line.text));
             if (d.mark != CellDrawing::Mark::None) {
                 const std::size_t image = d.mark == CellDrawing::Mark::Error ? kErrorImage : kWarningImage;
                 if (image < images_.size()) {
@@ -216,7 +220,6 @@ void cuiGrid::paintCells(QPainter& p, const QRect& area) {
                     images_[image].paint(&p, QRect(d.markX, d.markY, size, size));
                 }
             }
-            p.restore();
         }
     }
 }
