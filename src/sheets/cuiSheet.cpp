@@ -26,7 +26,9 @@ cuiSheet::cuiSheet(cuiSheetSite& site, cmcGTex& store, std::string name, CellId 
     initial_.index = initialIndex;
 }
 
-cuiSheet::~cuiSheet() = default;
+cuiSheet::~cuiSheet() {
+    if (view_) view_->SheetGone();
+}
 
 void cuiSheet::SetParameter(const std::string& text) { parameter_ = text; }
 

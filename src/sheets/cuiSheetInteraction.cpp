@@ -196,6 +196,7 @@ void cuiSheet::ClearSelection() {
 void cuiSheet::Halt() {
     if (repeatTimer_) repeatTimer_->stop();
     editorOpen_ = false;
+    if (view_) view_->SheetGone();
     view_ = nullptr;
     enabled_ = false;
 }

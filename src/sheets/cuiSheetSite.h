@@ -49,4 +49,6 @@ public:
     virtual void RepaintNow() {}
     // A framed sheet picked a choice: its popup window closes.
     virtual void CloseHostWindow() {}
+    // The sheet is being destroyed: the view lets go of it.
+    virtual void SheetGone() {}
 };

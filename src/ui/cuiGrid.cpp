@@ -78,7 +78,7 @@ cuiGrid::~cuiGrid() {
 }
 
 void cuiGrid::setSheet(cuiSheet* sheet, cuiSheetHost* host) {
-    if (sheet_) sheet_->AttachView(nullptr);
+    if (sheet_ && sheet_ != sheet) sheet_->AttachView(nullptr);
     closingEditor_ = true;
     editor_->hide();
     closingEditor_ = false;

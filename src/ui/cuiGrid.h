@@ -48,6 +48,7 @@ public:
     void EditorChanged() override;
     void RepaintNow() override;
     void CloseHostWindow() override;
+    void SheetGone() override { setSheet(nullptr); }
 
 signals:
     // The sheet's title may have changed.
