@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+class cuiSheetHost;
+class TextMetrics;
+
 // Result flags of a cell evaluation that menus, toolbar buttons and tree nodes mirror.
 enum CellFlag : std::uint32_t {
     kCellChecked = 1u << 2,
@@ -99,6 +102,11 @@ public:
     virtual void showStatus(const StatusModel& status) = 0;
     // The sheet area shows the sheet of this reference, or nothing when empty.
     virtual void showSheet(const std::string& sheetKey, const std::string& caption) = 0;
+    // The built sheet to show (null: none). The window reads the sheet through the host
+    // while it shows it, and lets go of it before the host destroys the sheet.
+    virtual void attachSheet(cuiSheetHost* /*host*/) {}
+    // How the window measures sheet texts (null: fixed metrics).
+    virtual const TextMetrics* sheetMetrics() const { return nullptr; }
     virtual void setTreePanelWidth(std::int32_t width) = 0;
     virtual bool isVisible() const = 0;
     virtual bool isEnabled() const = 0;

@@ -50,6 +50,7 @@ cuiMain::cuiMain(indEnviron& settings, cmcEvMan& events, std::int32_t imageSize,
     initial_.Assign(current_);
     reference_.Assign(current_);
     cellContext_ = std::make_unique<cuiCellContext>(*this);
+    sheets_.Attach(*this);
     tickTask_ = new cmcTask;
     tickTask_->setCallback(&cuiMain::TickTask, this);
     events_.Subscribe<&cuiMain::OnEvent>(this);
@@ -257,6 +258,7 @@ bool cuiMain::OnCloseQuery() {
 
 void cuiMain::OnClose() {
     tickTask_->setInterval(-1);
+    if (view_) view_->attachSheet(nullptr);
     sheets_.Discard();
     tree_.reset();
     view_ = nullptr;
@@ -288,10 +290,12 @@ void cuiMain::SetSpeedHigh(int high) { settings_.comSpeedHigh = high; }
 // --- Sheets ----------------------------------------------------------------------------
 
 void cuiMain::CloseSheet() {
+    // The window lets go of the sheet before the sheet goes.
+    if (view_ && sheets_.Sheet()) view_->attachSheet(nullptr);
     if (sheets_.Close() && view_) view_->showSheet("", "");
 }
 
-void cuiMain::CreateSheet(const std::string& ref) { sheets_.Open(ref); }
+void cuiMain::CreateSheet(const std::string& ref) { sheets_.Open(ref, view_ ? view_->sheetMetrics() : nullptr); }
 
 void cuiMain::OpenSheetRef(const std::string& ref) {
     CloseSheet();
@@ -302,12 +306,14 @@ void cuiMain::OpenSheetRef(const std::string& ref) {
             if (cuiTreeNode* node = tree_->NodeAt(tree_->FindLink(ref))) caption = node->shown.text;
         }
         view_->showSheet(sheets_.Sheet()->parsed.key, caption);
+        if (sheets_.Grid()) view_->attachSheet(&sheets_);
     }
 }
 
 void cuiMain::TickTask(void* self, cmcTask*) { static_cast<cuiMain*>(self)->Tick(); }
 
 void cuiMain::Tick() {
+    sheets_.FreeClosed();
     if (treeChangeDue_ && treeChangeDue_->remaining() == 0) TreeSelectionDue();
     if (!sheets_.Sheet() && view_ && view_->isVisible()) {
         if (tree_) {

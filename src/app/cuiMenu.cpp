@@ -44,12 +44,14 @@ ItemState Evaluate(cuiMain& controller, cmcCellObj& cell, const std::string& cap
     return s;
 }
 
-// Popup-menu bodies nest by indentation before the '+'; only the text after it counts.
+// Popup-menu bodies nest by the indentation before an item's '+': the characters before it
+// are the item's depth. The lines are rewritten in the main menu's notation, one more '+'
+// per level, so that one outline builder serves both.
 std::vector<std::string> PopupBody(const std::string& key) {
     std::vector<std::string> lines;
     for (std::string line : OverlayBody(key + "_Body")) {
         const auto plus = line.find('+');
-        if (plus != std::string::npos) line.erase(0, plus);
+        if (plus != std::string::npos) line = std::string(plus + 1, '+') + line.substr(plus + 1);
         lines.push_back(std::move(line));
     }
     return lines;
@@ -64,9 +66,9 @@ std::vector<MenuShape> ShapeOf(const std::vector<cuiMenuItem>& items) {
 
 }  // namespace
 
-cuiMenu::cuiMenu(cuiMain& controller, const std::string& baseKey)
+cuiMenu::cuiMenu(cuiMain& controller, const std::string& baseKey, bool popup)
     : controller_(controller), basic_(ParseBasicCell(baseKey)) {
-    items_ = Build(BuildOutline(OverlayBody(baseKey + "_Body")), basic_.get());
+    items_ = Build(BuildOutline(popup ? PopupBody(baseKey) : OverlayBody(baseKey + "_Body")), basic_.get());
 }
 
 std::vector<cuiMenuItem> cuiMenu::Build(const std::vector<OutlineNode>& nodes, const cmcCellObj* basic) const {

@@ -41,7 +41,8 @@ struct MenuShape {
 
 class cuiMenu {
 public:
-    cuiMenu(cuiMain& controller, const std::string& baseKey);
+    // `popup`: the body is a popup menu's, whose items nest by indentation.
+    cuiMenu(cuiMain& controller, const std::string& baseKey, bool popup = false);
 
     // Evaluates every item's cell without an action and takes over its state flags,
     // caption and image.

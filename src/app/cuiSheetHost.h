@@ -1,14 +1,24 @@
 #pragma once
 // The sheet shown in the right panel and the memory of earlier sheets' view positions. It
-// chooses the sheet kind of a reference, remembers the position of a sheet when it closes,
-// and restores it when the same reference opens again.
+// chooses the sheet kind of a reference, builds the sheet from the overlay, remembers the
+// position of a sheet when it closes, and restores it when the same reference opens again.
+// It is also the sheet's site: it turns what the sheet tells into numbered messages, and
+// hands the messages meant for the open sheet (redraws, the editor commit, the bank
+// sheet's queries) to it.
 
 #include "app/MainLayout.h"
+#include "app/MainView.h"
+#include "sheets/cuiSheet.h"
 
 #include <cstdint>
 #include <list>
 #include <memory>
 #include <string>
+#include <vector>
+
+class cuiMain;
+class cuiMenu;
+struct cmcEvMessage;
 
 // Remembered view position of a closed sheet.
 struct SheetMemory {
@@ -16,34 +26,73 @@ struct SheetMemory {
     std::int32_t topRow = 0, leftCol = 0, curRow = 0, curCol = 0;
 };
 
-// The open sheet. Until sheets are built from the overlay it names the sheet it stands for.
+// The open sheet: its reference and kind, the position to restore, and the built sheet
+// (none while the host has no controller, as in tests of the memory alone).
 struct OpenSheet {
     enum class Kind { Plain, ChBank, Common, Repeater };
     std::string ref;
     SheetRef parsed;
     Kind kind = Kind::Plain;
     std::int32_t topRow = 0, leftCol = 0, curRow = 0, curCol = 0;
+    bool remembered = false;
+    std::unique_ptr<cuiSheet> grid;
 };
 
-class cuiSheetHost {
+class cuiSheetHost final : public cuiSheetSite {
 public:
+    cuiSheetHost();
+    ~cuiSheetHost() override;
+    cuiSheetHost(const cuiSheetHost&) = delete;
+    cuiSheetHost& operator=(const cuiSheetHost&) = delete;
+
+    // From now on sheets are built for this controller, and its messages reach them.
+    void Attach(cuiMain& controller);
+
     // The kind of sheet a reference opens: the style decides, else a link whose options
     // begin with R opens the repeater-site sheet.
     static OpenSheet::Kind KindOf(const SheetRef& ref);
 
-    // Closes the open sheet (remembering its position) and opens `ref` where it was left.
-    OpenSheet& Open(const std::string& ref);
+    // Closes the open sheet (remembering its position) and opens `ref` where it was left,
+    // measuring texts with `metrics` (null: fixed metrics).
+    OpenSheet& Open(const std::string& ref, const TextMetrics* metrics = nullptr);
     // Closes the open sheet and remembers its position; false when none was open.
     bool Close();
     // Drops the open sheet without remembering it (the window is going away).
-    void Discard() { sheet_.reset(); }
+    void Discard();
+    // Frees closed sheets. A sheet may be closed from inside its own action (a command that
+    // changes the model or the font size), so a closed sheet is kept until the controller's
+    // next tick, when no call of it can be running.
+    void FreeClosed() { closed_.clear(); }
 
     OpenSheet* Sheet() { return sheet_.get(); }
     const OpenSheet* Sheet() const { return sheet_.get(); }
+    // The built sheet, or null.
+    cuiSheet* Grid() { return sheet_ ? sheet_->grid.get() : nullptr; }
     // Most recently closed first; one entry per reference.
     const std::list<SheetMemory>& Memory() const { return memory_; }
 
+    // The popup menu of the current cell, built from the overlay, and a click on one of
+    // its items (an action with code 0 on the current cell).
+    std::vector<MenuItemModel> PopupModel();
+    void PopupClick(const ItemPath& item);
+
+    // --- cuiSheetSite --------------------------------------------------------------
+    CellContext* Cells() override;
+    RowConditions Conditions() const override;
+    std::int32_t FontSizePercentage() const override;
+    void CommandsChanged() override;
+    void EditMenuCleared() override;
+    void EditMenuFilled(const std::string& popupMenu) override;
+    void CurrentCellChanged(const CellKey& key) override;
+    void StatusCleared() override;
+
 private:
+    void OnEvent(cmcEvMessage& m);
+    std::unique_ptr<cuiSheet> Build(const OpenSheet& open, const TextMetrics* metrics);
+
+    cuiMain* controller_ = nullptr;
     std::unique_ptr<OpenSheet> sheet_;
     std::list<SheetMemory> memory_;
+    std::unique_ptr<cuiMenu> popup_;
+    std::vector<std::unique_ptr<cuiSheet>> closed_;
 };

@@ -1,6 +1,8 @@
 #include "ui/TForm1.h"
 
+#include "app/cuiSheetHost.h"
 #include "ui/UiColours.h"
+#include "ui/cuiGrid.h"
 #include "ui/UiFonts.h"
 
 #include <QAction>
@@ -100,19 +102,21 @@ TForm1::TForm1(MainEvents& events, QWidget* parent)
     rightPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     rightPanel_->setLineWidth(2);
     auto* rightLayout = new QVBoxLayout(rightPanel_);
-    sheetCaption_ = new QLabel(rightPanel_);
-    sheetCaption_->setAlignment(Qt::AlignCenter);
-    QFont big = sheetCaption_->font();
-    big.setPointSizeF(big.pointSizeF() * 1.4);
-    big.setBold(true);
-    sheetCaption_->setFont(big);
-    sheetKey_ = new QLabel(rightPanel_);
-    sheetKey_->setAlignment(Qt::AlignCenter);
-    sheetKey_->setEnabled(false);
-    rightLayout->addStretch();
-    rightLayout->addWidget(sheetCaption_);
-    rightLayout->addWidget(sheetKey_);
-    rightLayout->addStretch();
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->setSpacing(0);
+    // The sheet's title line above its grid, shown when the sheet has a title.
+    sheetTitle_ = new QLabel(rightPanel_);
+    sheetTitle_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    sheetTitle_->setLineWidth(2);
+    sheetTitle_->setTextFormat(Qt::PlainText);
+    sheetTitle_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    sheetTitle_->setAutoFillBackground(true);
+    sheetTitle_->hide();
+    grid_ = new cuiGrid(rightPanel_);
+    grid_->setMarkImages(treeImages_);
+    connect(grid_, &cuiGrid::titleChanged, this, [this] { showSheetTitle(); });
+    rightLayout->addWidget(sheetTitle_);
+    rightLayout->addWidget(grid_, 1);
 
     splitter_->addWidget(leftPanel_);
     splitter_->addWidget(rightPanel_);
@@ -383,9 +387,35 @@ void TForm1::selectTreeNode(const ItemPath& path) {
 
 void TForm1::showStatus(const StatusModel& status) { status_->setStatus(status); }
 
-void TForm1::showSheet(const std::string& sheetKey, const std::string& caption) {
-    sheetCaption_->setText(QString::fromStdString(caption));
-    sheetKey_->setText(QString::fromStdString(sheetKey));
+void TForm1::showSheet(const std::string& sheetKey, const std::string&) {
+    if (sheetKey.empty()) {
+        grid_->setSheet(nullptr);
+        showSheetTitle();
+    }
+}
+
+void TForm1::attachSheet(cuiSheetHost* host) {
+    grid_->setSheet(host ? host->Grid() : nullptr, host);
+    showSheetTitle();
+}
+
+const TextMetrics* TForm1::sheetMetrics() const { return &grid_->metrics(); }
+
+void TForm1::showSheetTitle() {
+    cuiSheet* sheet = grid_->sheet();
+    const std::string title = sheet ? sheet->Title() : std::string{};
+    sheetTitle_->setVisible(!title.empty());
+    if (title.empty()) return;
+    const SheetStyle& style = sheet->Style();
+    const cmcFont font = style.titleFont.value_or(cmcFont{});
+    sheetTitle_->setFont(ToQFont(font, QApplication::font()));
+    QPalette pal = sheetTitle_->palette();
+    pal.setColor(QPalette::Window, ToQColor(style.titleColour));
+    pal.setColor(QPalette::WindowText, ToQColor(sheet->TitleTextColour().value_or(font.colour)));
+    sheetTitle_->setPalette(pal);
+    sheetTitle_->setText(QString::fromStdString(title));
+    // The label's text height, the bevel and 8 pixels of room.
+    sheetTitle_->setFixedHeight(sheetTitle_->fontMetrics().height() + 2 + 8);
 }
 
 void TForm1::setTreePanelWidth(std::int32_t width) {

@@ -18,6 +18,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QMenu;
 class StatusPanel;
+class cuiGrid;
 
 class TForm1 : public QMainWindow, public MainView {
     Q_OBJECT
@@ -42,6 +43,8 @@ public:
     void selectTreeNode(const ItemPath& path) override;
     void showStatus(const StatusModel& status) override;
     void showSheet(const std::string& sheetKey, const std::string& caption) override;
+    void attachSheet(cuiSheetHost* host) override;
+    const TextMetrics* sheetMetrics() const override;
     void setTreePanelWidth(std::int32_t width) override;
     bool isVisible() const override { return QMainWindow::isVisible(); }
     bool isEnabled() const override { return QMainWindow::isEnabled(); }
@@ -51,6 +54,8 @@ public:
     void requestClose() override { close(); }
 
     QTreeWidget* tree() const { return tree_; }
+    cuiGrid* grid() const { return grid_; }
+    QLabel* sheetTitle() const { return sheetTitle_; }
     // The toolbar's rows, a new row after each wrap separator.
     const std::vector<QToolBar*>& toolbars() const { return toolbars_; }
 
@@ -82,6 +87,7 @@ private:
     ItemPath pathOf(QTreeWidgetItem* item) const;
     void applyTreeNode(QTreeWidgetItem* item, const TreeNodeModel& node);
     QIcon treeIcon(std::int32_t index, bool error, bool warning) const;
+    void showSheetTitle();
 
     MainEvents& events_;
     std::vector<QIcon> treeImages_;
@@ -94,8 +100,8 @@ private:
     QFrame* leftPanel_ = nullptr;
     QTreeWidget* tree_ = nullptr;
     QFrame* rightPanel_ = nullptr;
-    QLabel* sheetCaption_ = nullptr;
-    QLabel* sheetKey_ = nullptr;
+    QLabel* sheetTitle_ = nullptr;
+    cuiGrid* grid_ = nullptr;
     StatusPanel* status_ = nullptr;
     bool filling_ = false;
 };

@@ -2,10 +2,30 @@
 // One request to the cell value routine: which cell, what the user did, and what the
 // routine answers (display text, marks, the state flags menus and buttons mirror).
 
+#include "overlay/CellNames.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class cmcCellObj;
+
+// What a sheet asks of the routine: the text to show, an action on the current cell, the
+// committed text of the in-place editor, or (in framed choice lists) the picked choice.
+enum class CellMode : std::uint8_t { Action = 0, Draw, SetText, Pick };
+
+// The cells a redraw names, as the redraw messages do.
+enum class RedrawFilter : std::uint8_t { Bound, Category, CellId, Index, IndexUpTo, IndexFrom };
+
+// What a sheet offers the routine while it works on one of its cells.
+class CellSheetServices {
+public:
+    virtual ~CellSheetServices() = default;
+    // Repaints the visible cells the filter names.
+    virtual void RedrawCells(RedrawFilter filter, std::int32_t value) = 0;
+    // Opens the in-place editor on the current cell with this text and selection.
+    virtual void OpenEditor(const std::string& text, std::int32_t selStart, std::int32_t selLength) = 0;
+};
 
 // State flags of a cell that the routine sets and menu items and toolbar buttons mirror.
 enum CellStateFlag : std::uint32_t {
@@ -32,6 +52,23 @@ struct cmcCellCapsule {
     std::uint8_t markFlags = 0;              // out: CellMarkFlag
     std::uint32_t stateFlags = 0;            // out: CellStateFlag
     std::int32_t imageIndex = -1;            // out: the image the item should show
+
+    // --- Sheets ---------------------------------------------------------------------
+    CellMode mode = CellMode::Action;
+    const cmcCellObj* popupItem = nullptr;   // an Action with key 0: the popup item chosen
+    CellSheetServices* sheet = nullptr;      // the sheet the cell lies on, if any
+    const cmcCellCapsule* sheetContext = nullptr;  // the context the sheet was created with
+    bool current = false;                    // the cell is the sheet's current cell
+    bool printing = false;
+    // While a multiple selection is active: the indexes of the first non-fixed column at
+    // the anchor row and at the current row, lower one first.
+    std::optional<std::int32_t> rangeLow, rangeHigh;
+    // Out, with StartEdit: the editor opens on `editText` with this selection.
+    std::int32_t editStart = 0;
+    std::int32_t editLength = 0;
+    std::optional<CellKey> gotoCell;         // out: make this bound cell current
+    std::int32_t repeatKey = 0;              // out: do the action again with this code
+    std::optional<std::int32_t> selectFrom, selectTo;  // out: select the cells of this index range
 };
 
 // Result of the routine: nothing further, a popup list was opened, or the owner is to

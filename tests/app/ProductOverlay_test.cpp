@@ -78,4 +78,36 @@ TEST_F(ProductOverlayTest, TreeOfEveryModelKindKeepsOnlyItsNodes) {
     }
 }
 
+TEST_F(ProductOverlayTest, TheSheetOfEveryTreeNodeBuildsForEveryModelKind) {
+    for (int kind = 0; kind < 8; ++kind) {
+        settings.modelType = kind;
+        indMain controller(settings, events);
+        controller.BuildTree();
+        std::vector<std::string> links;
+        controller.Tree()->ForEach([&](cuiTreeNode& node, const ItemPath&) { links.push_back(node.Link()); });
+        for (const std::string& link : links) {
+            controller.OpenSheetRef(link);
+            ASSERT_NE(controller.Sheet(), nullptr) << link;
+            const cuiSheet* sheet = controller.Sheet()->grid.get();
+            ASSERT_NE(sheet, nullptr) << link;
+            EXPECT_GT(sheet->ColCount(), 0) << link;
+            if (controller.Sheet()->kind == OpenSheet::Kind::ChBank) {
+                EXPECT_EQ(sheet->ArrayRows(), 522) << link;
+                EXPECT_TRUE(sheet->Enabled()) << "a bank always has the row for a new channel: " << link;
+            }
+        }
+    }
+}
+
+TEST_F(ProductOverlayTest, TheChannelChoiceListsBuild) {
+    indMain controller(settings, events);
+    for (const char* list : {"GI_Sheet_Sel_Mch_Nar", "GI_Sheet_Sel_Mch_RfPo", "GI_Sheet_Sel_Mch_Scan",
+                             "GI_Sheet_Sel_Mch_TxInh", "GI_Sheet_Sel_Mch_Lockout"}) {
+        controller.OpenSheetRef(list);
+        ASSERT_NE(controller.Sheet()->grid, nullptr) << list;
+        EXPECT_TRUE(controller.Sheet()->grid->Enabled()) << list;
+        EXPECT_EQ(controller.Sheet()->grid->CellAt(0, 0).key.id, CellIdOf("Flex0")) << list;
+    }
+}
+
 }  // namespace

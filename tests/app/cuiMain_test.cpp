@@ -5,6 +5,7 @@
 #include "app/FamilyRules.h"
 #include "app/indMain.h"
 #include "image/RecordAccessor.h"
+#include "values/KeyCodes.h"
 #include "ControllerWorld.h"
 #include "FakeView.h"
 #include "platform/doubles/ScriptedDialogs.h"
@@ -217,13 +218,64 @@ TEST_F(cuiMainTest, RepeatersNodeOpensTheRepeaterSiteSheet) {
 
 TEST_F(cuiMainTest, SheetMemoryRestoresTheViewOfAReopenedSheet) {
     Start();
-    controller.OpenSheetRef("GI_Sheet_Common");
-    // The grid reports its view position on close; until grids exist the test sets it.
-    const_cast<OpenSheet*>(controller.Sheet())->topRow = 12;
+    controller.OpenSheetRef("GI_Sheet_BankOp");
+    cuiSheet* banks = controller.Sheet()->grid.get();
+    ASSERT_NE(banks, nullptr);
+    ASSERT_EQ(banks->RowCount(), 1 + 128) << "a heading and one row per bank";
+    banks->SetViewport(600, 200);
+    for (int i = 0; i < 3; ++i) banks->KeyDown({cellkey::vk::kPageDown, 0, false, false, false});
+    const SheetPosition left = banks->Position();
+    ASSERT_EQ(left.row, 31);
+    ASSERT_GT(left.topRow, 1);
     controller.OpenSheetRef("GI_Sheet_Dtmf");
-    controller.OpenSheetRef("GI_Sheet_Common");
-    EXPECT_EQ(controller.Sheet()->topRow, 12);
+    controller.OpenSheetRef("GI_Sheet_BankOp");
+    const SheetPosition back = controller.Sheet()->grid->Position();
+    EXPECT_EQ(back.row, left.row);
+    EXPECT_EQ(back.col, left.col);
+    EXPECT_EQ(back.topRow, left.topRow);
     EXPECT_EQ(controller.SheetMemoryList().front().ref, "GI_Sheet_Dtmf");
+}
+
+TEST_F(cuiMainTest, TheOpenSheetAnswersForTheEditMenuAndTakesTheRedrawMessages) {
+    Start();
+    controller.OpenSheetRef("[St_ChBank]GI_Sheet_Mch_LMR_Mob,Bank 0");
+    cuiSheet* bank = controller.Sheet()->grid.get();
+    ASSERT_NE(bank, nullptr);
+    EXPECT_EQ(bank->ArrayRows(), 522);
+    EXPECT_EQ(bank->CurrentPopupMenu(), "GI_PMenu_Edit");
+    const ItemPath edit = PathOf(view.menu, "&Edit");
+    controller.OnMenuAboutToShow(edit);
+    EXPECT_EQ(Shape(NodeAtPath(view.menu, edit)->children), "Edit...");
+    const auto reply = events.Query(EvMsg::QueryBankSheet);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->first, 0);
+
+    bank->OpenEditor("x", 0, 1);
+    events.Send(EvMsg::CommitEdit);
+    EXPECT_FALSE(bank->EditorOpen()) << "message 21 commits the open editor";
+}
+
+TEST_F(cuiMainTest, ASheetClosedFromInsideItsOwnActionLivesUntilTheCallReturns) {
+    Start();
+    controller.OpenSheetRef("GI_Sheet_BankOp");
+    cuiSheet* banks = controller.Sheet()->grid.get();
+    ASSERT_NE(banks, nullptr);
+    int calls = 0;
+    // A command that changes the model or the font size closes the sheet it came from.
+    banks->SetValueCallback([&](cmcCellCapsule& r) {
+        if (r.mode == CellMode::Action) {
+            ++calls;
+            controller.CloseSheet();
+            r.repeatKey = 'x';  // the sheet still works with its own state after the call
+        }
+        return CellResult::None;
+    });
+    banks->KeyDown({0, 'x', false, false, false});
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(controller.Sheet(), nullptr);
+    time.clock.advance(200);
+    EXPECT_EQ(calls, 1) << "a closed sheet repeats nothing";
+    EXPECT_EQ(controller.Sheet()->parsed.key, "GI_Sheet_Radio") << "the tick opens the tree's node again";
 }
 
 TEST_F(cuiMainTest, CommandsChangeStatesOnTheBuiltMenuAndOnlyANewShapeRebuildsIt) {

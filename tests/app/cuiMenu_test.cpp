@@ -126,7 +126,15 @@ protected:
               "#GI_PMenu_Two_Body",
               "+Edit...\t{(%CT_PopupMenu.CL_PMenu_Edit:Enter)}",
               "+-",
-              "  +Copy\t{(%CT_PopupMenu.CL_PMenu_Edit)}",
+              "+Copy\t{(%CT_PopupMenu.CL_PMenu_Edit)}",
+              "#",
+              "#GI_PMenu_Nested_BasicCell",
+              "{}",
+              "#GI_PMenu_Nested_Body",
+              "+Main\t{(%CT_PopupMenu.CL_PMenu_Edit)}",
+              "  +Sub\t{(%CT_PopupMenu.CL_PMenu_Edit)}",
+              "    +Deeper\t{(%CT_PopupMenu.CL_PMenu_Edit)}",
+              "+Back\t{(%CT_PopupMenu.CL_PMenu_Edit)}",
               "#",
               "#GI_PMenu_Empty_BasicCell",
               "{}",
@@ -156,6 +164,8 @@ TEST_F(DynamicMenuTest, AnOpeningDynamicItemRebuildsOnlyItselfAndOnlyWhenItsShap
         {"GI_PMenu_Two", "&Edit(Edit... - Copy) &Port(COM1*)", "show 0."},
         {"GI_PMenu_Two", "&Edit(Edit... - Copy) &Port(COM1*)", "update 0."},
         {"GI_PMenu_Empty", "&Edit(Nothing here~) &Port(COM1*)", "show 0."},  // never an empty submenu
+        // Indentation before the '+' nests; a shallower line closes the submenu.
+        {"GI_PMenu_Nested", "&Edit(Main(Sub(Deeper)) Back) &Port(COM1*)", "show 0."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.popup);

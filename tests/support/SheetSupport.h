@@ -1,0 +1,90 @@
+#pragma once
+// What a sheet test needs around a sheet: a site that records what the sheet tells the
+// program, a stand-in value callback that answers from a script, and a view that records
+// what the sheet asks to repaint.
+
+#include "image/RecordAccessor.h"
+#include "image/cmcEeprom.h"
+#include "sheets/cuiSheet.h"
+#include "values/CellContext.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+class RecordingContext : public CellContext {
+public:
+    RecordingContext() { image.Resize(cmcEeprom::kImageSize); }
+    cmcEeprom image;
+    RecordAccessor records{image};
+    cmcEeprom& Image() override { return image; }
+    RecordAccessor& Records() override { return records; }
+    int ModelKind() const override { return 4; }
+    CellSettings Settings() const override { return {}; }
+    bool SheetOpen() const override { return true; }
+    void OpenSheet(const std::string&) override {}
+    void RunCommand(CellCommand, std::int32_t) override {}
+};
+
+class RecordingSite : public cuiSheetSite {
+public:
+    RecordingContext context;
+    RowConditions conditions;
+    std::int32_t fontPercentage = 100;
+    bool printJob = false;
+    // What the sheet told, as short texts ("9", "10", "11 NAME", "19 id[index]", "4").
+    std::vector<std::string> told;
+
+    CellContext* Cells() override { return &context; }
+    RowConditions Conditions() const override { return conditions; }
+    std::int32_t FontSizePercentage() const override { return fontPercentage; }
+    bool PrintJobRunning() const override { return printJob; }
+    void CommandsChanged() override { told.push_back("9"); }
+    void EditMenuCleared() override { told.push_back("10"); }
+    void EditMenuFilled(const std::string& name) override { told.push_back("11 " + name); }
+    void CurrentCellChanged(const CellKey& k) override {
+        told.push_back("19 " + std::to_string(k.id) + "[" + std::to_string(k.index) + "]");
+    }
+    void StatusCleared() override { told.push_back("4"); }
+};
+
+// The value callback of a test: records each request and answers with `answer`.
+struct ScriptedCallback {
+    struct Call {
+        CellMode mode;
+        std::int32_t key;
+        std::int32_t index;
+        std::string text;
+    };
+    std::vector<Call> calls;
+    std::function<CellResult(cmcCellCapsule&)> answer = [](cmcCellCapsule&) { return CellResult::None; };
+
+    cuiSheet::ValueCallback Callback() {
+        return [this](cmcCellCapsule& r) {
+            calls.push_back({r.mode, r.key, r.cell ? r.cell->key.index : 0, r.editText});
+            return answer(r);
+        };
+    }
+    std::vector<Call> Of(CellMode mode) const {
+        std::vector<Call> out;
+        for (const Call& c : calls)
+            if (c.mode == mode) out.push_back(c);
+        return out;
+    }
+};
+
+class RecordingView : public cuiSheetView {
+public:
+    std::vector<std::pair<std::int32_t, std::int32_t>> cells;
+    int all = 0, positions = 0, editor = 0, repaints = 0, closed = 0;
+    void InvalidateCell(std::int32_t c, std::int32_t r) override { cells.emplace_back(c, r); }
+    void InvalidateAll() override { ++all; }
+    void PositionChanged() override { ++positions; }
+    void EditorChanged() override { ++editor; }
+    void RepaintNow() override { ++repaints; }
+    void CloseHostWindow() override { ++closed; }
+};
+
+}  // namespace testsupport
