@@ -171,6 +171,12 @@ void cmcCloneDrv::tick() {
     if (done) done(*result);
 }
 
+void cmcCloneDrv::cancel() {
+    if (state_ == Idle || state_ == DrainOutput || state_ == Finish) return;
+    fail(CloneStatus::Cancelled);
+    deadline_.arm(timeouts_.standard);
+}
+
 void cmcCloneDrv::fail(CloneStatus status) {
     result_->status = status;
     state_ = DrainOutput;

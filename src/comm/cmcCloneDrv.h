@@ -88,6 +88,11 @@ public:
     bool read(std::span<const AddressRange> ranges, Completion completion);
     bool write(const cmcEeprom& image, std::span<const AddressRange> ranges, Completion completion);
 
+    // Ends the running operation with status 1 (cancelled): what is already queued goes
+    // out, the port is closed and the completion runs as for any other ending. Nothing
+    // when idle or already ending.
+    void cancel();
+
     bool busy() const { return state_ != Idle; }
     int state() const { return state_; }
     std::int32_t dataBytesDone() const { return dataBytesDone_; }
