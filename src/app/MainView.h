@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+class CloneView;
+
 // Result flags of a cell evaluation that menus, toolbar buttons and tree nodes mirror.
 enum CellFlag : std::uint32_t {
     kCellChecked = 1u << 2,
@@ -107,6 +109,8 @@ public:
     virtual std::optional<WinRect> restoredBounds() const = 0;
     virtual std::int32_t treePanelWidth() const = 0;
     virtual void requestClose() = 0;
+    // The clone commands' windows; none (the commands run without them) by default.
+    virtual CloneView* cloneView() { return nullptr; }
 };
 
 // What the window reports to the controller. Paths address menu items and tree nodes.

@@ -12,6 +12,7 @@
 // user does as MainEvents, so everything here runs and is tested without a display.
 
 #include "app/CloneSession.h"
+#include "app/CloneView.h"
 #include "app/DocumentService.h"
 #include "app/MainView.h"
 #include "app/cmcEvMan.h"
@@ -66,7 +67,8 @@ public:
     virtual void RunWarningCheck(int& errors, int& warnings);                   // 9
     virtual void CreateSheet(const std::string& ref);                           // 10
     virtual void LoadInitialImage(int modelKind);                               // 11
-    virtual void StartCloneWrite() {}                                           // 12
+    virtual void StartCloneWrite();                                             // 12
+    // Told the status of each identification of a clone write.
     virtual void CloneWritePhaseTwo(int /*result*/) {}                          // 13
     virtual bool CheckFileCodes(std::int32_t modelCode, std::int32_t extraCode, int& error);  // 14
     virtual AddressRangeList AddressRanges(int rangeKind);                      // 15
@@ -132,6 +134,17 @@ public:
     void ToggleToolbar();
     void SetComPort(int port);
     void SetSpeedHigh(int high);
+
+    // --- Clone commands (cuiMainClone.cpp); each does nothing while a transfer runs ----
+    void CloneRead();
+    void CloneWrite();
+    void CloneInformation();
+    void CancelCloneRead() { clone_.CancelRead(); }
+    // The COM port selection dialog, and what its OK button does with the edit's text.
+    void ComPortDialog();
+    bool AcceptComPortText(const std::string& text);
+    ComPortDialogModel PortDialogModel() const;
+    CloneInfoModel CloneInformationModel() const;
     // Model kinds are the model controller's; the framework has one.
     virtual int ModelKind() const { return 0; }
     virtual void ChangeModel(int /*kind*/, bool /*ask*/) {}
@@ -169,6 +182,13 @@ protected:
 
 private:
     static void TickTask(void* self, cmcTask*);
+    static void ProgressTask(void* self, cmcTask*);
+    // Around every clone flow: the main window is disabled while it runs; at its end the
+    // message for its status, the window enabled again, the progress window closed.
+    void BeginClone();
+    void EndClone(const CloneOutcome& outcome);
+    void AfterCloneRead(CloneOutcome& outcome);
+    CloneView* Windows() { return view_ ? view_->cloneView() : nullptr; }
     void TreeSelectionDue();
     void ShowTreeMarks(const cuiWarningCheck::Result& result);
 
@@ -194,5 +214,6 @@ private:
     std::optional<cmcTick> treeChangeDue_;
     ItemPath pendingTreeNode_;
     cmcTask* tickTask_ = nullptr;
+    cmcTask* progressTask_ = nullptr;  // repaints the progress window every 30 ms
     std::unique_ptr<cuiCellContext> cellContext_;
 };

@@ -33,6 +33,10 @@ enum class CellCommand {
     SpeedHigh,        // argument: 0 or 1
     ChangeModel,      // argument: model kind; asks first
     ShowAbout,
+    CloneRead,
+    CloneWrite,
+    CloneInfo,
+    ComPortDialog,    // the port selection dialog, for ports beyond COM1..COM4
 };
 
 class CellContext {
