@@ -129,4 +129,6 @@ public:
     virtual bool OnCloseQuery() = 0;
     virtual void OnClose() = 0;
     virtual void OnActivate(bool active) = 0;
+    // The Cancel button of the progress window.
+    virtual void OnCancelClone() {}
 };

@@ -89,6 +89,7 @@ public:
     bool OnCloseQuery() override;
     void OnClose() override;
     void OnActivate(bool active) override { inactive_ = !active; }
+    void OnCancelClone() override { CancelCloneRead(); }
 
     // --- File commands: the document service with dialogs, recent files and the
     // modified flag on top -----------------------------------------------------------

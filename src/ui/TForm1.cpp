@@ -1,5 +1,7 @@
 #include "ui/TForm1.h"
 
+#include "ui/CloneWindows.h"
+
 #include "ui/UiColours.h"
 #include "ui/UiFonts.h"
 
@@ -424,4 +426,9 @@ void TForm1::showEvent(QShowEvent* e) {
 void TForm1::changeEvent(QEvent* e) {
     if (e->type() == QEvent::ActivationChange) events_.OnActivate(isActiveWindow());
     QMainWindow::changeEvent(e);
+}
+
+CloneView* TForm1::cloneView() {
+    if (!cloneWindows_) cloneWindows_ = std::make_unique<CloneWindows>(this, [this] { events_.OnCancelClone(); });
+    return cloneWindows_.get();
 }

@@ -8,6 +8,8 @@
 #include <QIcon>
 #include <QMainWindow>
 
+#include <memory>
+
 #include <vector>
 
 class QFrame;
@@ -18,6 +20,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QMenu;
 class StatusPanel;
+class CloneWindows;
 
 class TForm1 : public QMainWindow, public MainView {
     Q_OBJECT
@@ -49,6 +52,8 @@ public:
     std::optional<WinRect> restoredBounds() const override;
     std::int32_t treePanelWidth() const override;
     void requestClose() override { close(); }
+    CloneView* cloneView() override;
+    CloneWindows* cloneWindows() const { return cloneWindows_.get(); }
 
     QTreeWidget* tree() const { return tree_; }
     // The toolbar's rows, a new row after each wrap separator.
@@ -98,4 +103,5 @@ private:
     QLabel* sheetKey_ = nullptr;
     StatusPanel* status_ = nullptr;
     bool filling_ = false;
+    std::unique_ptr<CloneWindows> cloneWindows_;
 };

@@ -1,0 +1,154 @@
+#include "ui/CloneWindows.h"
+
+#include <QDialog>
+#include <QFontMetrics>
+#include <QFormLayout>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPalette>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Centred on the owner, as every small window of the program.
+void CentreOn(QWidget* window, QWidget* owner) {
+    if (!owner) return;
+    window->adjustSize();
+    const QPoint centre = owner->geometry().center();
+    window->move(centre.x() - window->width() / 2, centre.y() - window->height() / 2);
+}
+
+}  // namespace
+
+CloneProgressArea::CloneProgressArea(QWidget* parent) : QWidget(parent) { setFixedSize(256, 16); }
+
+void CloneProgressArea::setProgress(const CloneProgress& p) {
+    progress_ = p;
+    update();
+}
+
+void CloneProgressArea::paintEvent(QPaintEvent*) {
+    ++paints_;
+    QPainter painter(this);
+    const QColor window = palette().color(QPalette::Window);
+    const QColor filled = palette().color(QPalette::Highlight);
+    painter.fillRect(rect(), window);
+    const int cell = width() / CloneProgress::kCells;
+    const int count = progress_.Filled();
+    for (int i = 0; i < CloneProgress::kCells; ++i) {
+        // A one-pixel gap in the window colour between the cells.
+        painter.fillRect(i * cell, 0, cell - 1, height(), i < count ? filled : window);
+    }
+}
+
+CloneWindows::CloneWindows(QWidget* owner, std::function<void()> cancelRead)
+    : owner_(owner), cancelRead_(std::move(cancelRead)) {}
+
+CloneWindows::~CloneWindows() {
+    delete progress_.data();
+    delete info_.data();
+}
+
+void CloneWindows::showProgress(const CloneProgressModel& model) {
+    if (!progress_) {
+        // A tool window without a close box: a read ends with Cancel, a write runs to its end.
+        progress_ = new QDialog(owner_, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        progress_->setWindowTitle(Q(model.caption));
+        auto* layout = new QVBoxLayout(progress_);
+        layout->setContentsMargins(16, 8, 16, 8);
+        auto* panel = new QFrame(progress_);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setLineWidth(1);
+        auto* inner = new QVBoxLayout(panel);
+        inner->setContentsMargins(1, 1, 1, 1);
+        area_ = new CloneProgressArea(panel);
+        inner->addWidget(area_);
+        layout->addWidget(panel);
+        cancel_ = new QPushButton(Q(model.cancelText), progress_);
+        QObject::connect(cancel_, &QPushButton::clicked, progress_, [this] {
+            if (cancelRead_) cancelRead_();
+        });
+        layout->addWidget(cancel_, 0, Qt::AlignHCenter);
+        CentreOn(progress_, owner_);
+        progress_->show();
+    }
+    cancel_->setVisible(model.progress.cancellable);
+    // The main window is disabled; the Cancel button must stay usable.
+    progress_->setEnabled(true);
+    area_->setProgress(model.progress);
+}
+
+void CloneWindows::hideProgress() {
+    if (!progress_) return;
+    delete progress_.data();
+    area_ = nullptr;
+    cancel_ = nullptr;
+}
+
+void CloneWindows::askComPort(const ComPortDialogModel& model, const std::function<bool(const std::string&)>& accept) {
+    QDialog dialog(owner_, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint);
+    dialog.setWindowTitle(Q(model.caption));
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(Q(model.notice), &dialog));
+    auto* edit = new QLineEdit(Q(model.current), &dialog);
+    edit->setMaxLength(4);
+    edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+    edit->setFixedWidth(QFontMetrics(edit->font()).horizontalAdvance(Q(model.editWidthText)));
+    layout->addWidget(edit);
+    if (!model.devices.empty()) {
+        // Which device each number reaches; picking one puts its number in the edit field.
+        layout->addWidget(new QLabel(Q(model.devicesHeading), &dialog));
+        auto* list = new QListWidget(&dialog);
+        for (const auto& [number, path] : model.devices) {
+            auto* item = new QListWidgetItem(QString("COM%1: %2").arg(number).arg(Q(path)), list);
+            item->setData(Qt::UserRole, number);
+        }
+        QObject::connect(list, &QListWidget::currentItemChanged, edit, [edit](QListWidgetItem* item) {
+            if (item) edit->setText(QString::number(item->data(Qt::UserRole).toInt()));
+        });
+        layout->addWidget(list);
+    }
+    auto* buttons = new QHBoxLayout;
+    auto* ok = new QPushButton(Q(model.okText), &dialog);
+    auto* cancel = new QPushButton(Q(model.cancelText), &dialog);
+    const QFontMetrics metrics(ok->font());
+    for (QPushButton* b : {ok, cancel}) {
+        b->setFixedSize(metrics.horizontalAdvance(Q(model.buttonWidthText)), 2 * metrics.height());
+        buttons->addWidget(b);
+    }
+    ok->setDefault(true);
+    layout->addLayout(buttons);
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, [&] {
+        if (accept(edit->text().toStdString())) {
+            dialog.accept();
+        } else {
+            edit->setFocus();
+            edit->selectAll();
+        }
+    });
+    CentreOn(&dialog, owner_);
+    dialog.exec();
+}
+
+void CloneWindows::showCloneInformation(const CloneInfoModel& model) {
+    delete info_.data();
+    info_ = new QDialog(owner_);
+    info_->setAttribute(Qt::WA_DeleteOnClose);
+    info_->setWindowTitle(Q(model.caption));
+    auto* form = new QFormLayout(info_);
+    for (const auto& [label, text] : model.rows) {
+        auto* value = new QLabel(Q(text), info_);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        form->addRow(Q(label), value);
+    }
+    CentreOn(info_, owner_);
+    info_->show();
+}
