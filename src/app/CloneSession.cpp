@@ -257,3 +257,38 @@ void CloneSession::WriteAfterIdentify(CloneStatus status, bool confirmed) {
         Finish(outcome, done);
     });
 }
+
+// ---------------------------------------------------------------- live items
+
+bool CloneSession::SendItem(std::uint8_t code, std::uint8_t value, std::uint8_t* target, bool procedureRunning,
+                            Done done) {
+    if (!Configure() || !manager_.setItem(code, value, target)) return false;
+    return StartLive(CloneOperation::LiveItem, [&](indCloneMan::Completion c) {
+        return manager_.sendItem(procedureRunning, std::move(c));
+    }, std::move(done));
+}
+
+bool CloneSession::SendItemList(std::span<const LiveItem> items, Done done) {
+    if (!Configure() || !manager_.setItemList(items)) return false;
+    return StartLive(CloneOperation::LiveList, [&](indCloneMan::Completion c) {
+        return manager_.sendItemList(std::move(c));
+    }, std::move(done));
+}
+
+bool CloneSession::StartLive(CloneOperation operation, const std::function<bool(indCloneMan::Completion)>& start,
+                             Done done) {
+    running_ = operation;
+    flowRunning_ = true;
+    const bool started = start([this, operation, done = std::move(done)](dst_CDrv_Result& r) {
+        port_.reason = r.portError;
+        CloneOutcome outcome;
+        outcome.operation = operation;
+        outcome.status = r.status;
+        Finish(outcome, done);
+    });
+    if (!started) {
+        flowRunning_ = false;
+        running_ = CloneOperation::None;
+    }
+    return started;
+}

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 
 // What the radio said about itself in its last accepted identification.
@@ -96,6 +97,10 @@ public:
     bool Identify(Done done);
     bool Read(Done done);
     bool Write(WriteRequest request, Done done);
+    // Live adjustment: one item (its reply, when `target` is given, stored there) or a list
+    // ended by code 0xFF. No progress window; the outcome carries the status's message.
+    bool SendItem(std::uint8_t code, std::uint8_t value, std::uint8_t* target, bool procedureRunning, Done done);
+    bool SendItemList(std::span<const LiveItem> items, Done done);
     // Ends a running read with status 1 and the caller's image unchanged. A write is not
     // cancelled here: a radio left half written is worse than a wait (the command-line
     // companion ends one on Ctrl+C through CancelAny).
@@ -128,6 +133,7 @@ private:
     void Decline(const std::string& message);
     void ReadAfterIdentify(CloneStatus status, const Done& done);
     void WriteAfterIdentify(CloneStatus status, bool confirmed);
+    bool StartLive(CloneOperation operation, const std::function<bool(indCloneMan::Completion)>& start, Done done);
     static std::int32_t Length(const AddressRangeList& ranges);
 
     DocumentRules& rules_;

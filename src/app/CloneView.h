@@ -4,6 +4,7 @@
 // renders them; tests record what they were asked to show.
 
 #include "app/CloneSession.h"
+#include "app/MainLayout.h"
 
 #include <functional>
 #include <string>
@@ -33,6 +34,15 @@ struct CloneInfoModel {
     std::vector<std::pair<std::string, std::string>> rows;  // label, text (may hold line breaks)
 };
 
+// The measured-values window: the values the radio read back, with Update and Close.
+struct MeasuredValuesModel {
+    std::string caption;
+    std::string sheetKey = "GI_Sheet_Win_AD";  // its placement is stored under this key
+    std::string updateText, closeText;
+    std::vector<std::pair<std::string, std::string>> rows;  // parameter, value
+    std::optional<WinRect> placement;  // the stored size and position, if any
+};
+
 class CloneView {
 public:
     virtual ~CloneView() = default;
@@ -43,6 +53,9 @@ public:
     // the dialog, false keeps it open with the focus back in the edit field.
     virtual void askComPort(const ComPortDialogModel& model, const std::function<bool(const std::string&)>& accept) = 0;
     virtual void showCloneInformation(const CloneInfoModel& model) = 0;
+    // Opens the measured-values window, or brings the open one to the front; later calls
+    // show new values.
+    virtual void showMeasuredValues(const MeasuredValuesModel& model) = 0;
 };
 
 // The COM port number a text names: decimal, blanks around it allowed, 1..256.

@@ -131,4 +131,7 @@ public:
     virtual void OnActivate(bool active) = 0;
     // The Cancel button of the progress window.
     virtual void OnCancelClone() {}
+    // The measured-values window's Update button, and its closing (false refuses it).
+    virtual void OnMeasuredValuesUpdate() {}
+    virtual bool OnMeasuredValuesClose(const WinRect& /*placement*/) { return true; }
 };

@@ -43,5 +43,6 @@ void cuiCellContext::RunCommand(CellCommand command, std::int32_t argument) {
         case CellCommand::CloneWrite: c.CloneWrite(); break;
         case CellCommand::CloneInfo: c.CloneInformation(); break;
         case CellCommand::ComPortDialog: c.ComPortDialog(); break;
+        case CellCommand::MeasuredValues: c.OpenMeasuredValues(); break;
     }
 }

@@ -27,6 +27,7 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,12 @@ public:
     void OnClose() override;
     void OnActivate(bool active) override { inactive_ = !active; }
     void OnCancelClone() override { CancelCloneRead(); }
+    void OnMeasuredValuesUpdate() override { UpdateMeasuredValues(); }
+    bool OnMeasuredValuesClose(const WinRect& placement) override {
+        if (!MayCloseMeasuredValues()) return false;
+        MeasuredValuesClosed(placement);
+        return true;
+    }
 
     // --- File commands: the document service with dialogs, recent files and the
     // modified flag on top -----------------------------------------------------------
@@ -146,6 +153,24 @@ public:
     bool AcceptComPortText(const std::string& text);
     ComPortDialogModel PortDialogModel() const;
     CloneInfoModel CloneInformationModel() const;
+
+    // --- Live adjustment ---------------------------------------------------------------
+    // Sends one value to the radio at once. With `awaitReply` the radio's answer is stored
+    // at `target`; without, the value itself is. Nothing while a transfer runs or the main
+    // window is disabled; returns whether it was sent.
+    bool SendLiveValue(std::uint8_t itemCode, std::uint8_t value, std::uint8_t* target, bool awaitReply);
+    // The measured-values window: opened (or brought to the front) and filled from the
+    // radio; Update fills it again; Close is refused while a transfer runs.
+    void OpenMeasuredValues();
+    void UpdateMeasuredValues();
+    bool MayCloseMeasuredValues() const { return !clone_.Busy() && (!view_ || view_->isEnabled()); }
+    void MeasuredValuesClosed(const WinRect& placement);
+    MeasuredValuesModel MeasuredValuesView();
+    // The model controller's read-back list and whether one of its procedures is stepping.
+    virtual std::span<const LiveItem> ReadBackList() { return {}; }
+    virtual std::span<const std::uint8_t> ReadBackParameters() const { return {}; }
+    virtual std::span<const std::uint8_t> MeasuredValues() const { return {}; }
+    virtual bool AdjustmentProcedureRunning() const { return false; }
     // Model kinds are the model controller's; the framework has one.
     virtual int ModelKind() const { return 0; }
     virtual void ChangeModel(int /*kind*/, bool /*ask*/) {}
@@ -189,6 +214,7 @@ private:
     void BeginClone();
     void EndClone(const CloneOutcome& outcome);
     void AfterCloneRead(CloneOutcome& outcome);
+    void EndLive(const CloneOutcome& outcome);
     CloneView* Windows() { return view_ ? view_->cloneView() : nullptr; }
     void TreeSelectionDue();
     void ShowTreeMarks(const cuiWarningCheck::Result& result);

@@ -8,6 +8,7 @@
 #include "app/ModelRules.h"
 #include "comm/cmcTask.h"
 #include "overlay/cmcGTex.h"
+#include "platform/FatalStop.h"
 #include "platform/SerialPort.h"
 #include "values/CloneInfoText.h"
 
@@ -191,4 +192,80 @@ void cuiMain::ComPortDialog() {
     CloneView* windows = Windows();
     if (!windows || clone_.Busy()) return;
     windows->askComPort(PortDialogModel(), [this](const std::string& text) { return AcceptComPortText(text); });
+}
+
+// ---------------------------------------------------------------- live adjustment
+
+void cuiMain::EndLive(const CloneOutcome& outcome) {
+    if (view_) view_->setEnabled(true);
+    if (!outcome.message.empty()) Tell(outcome.message, DlgIcon::Error);
+    events_.Send(EvMsg::RedrawBound);
+}
+
+bool cuiMain::SendLiveValue(std::uint8_t itemCode, std::uint8_t value, std::uint8_t* target, bool awaitReply) {
+    if (clone_.Busy() || (view_ && !view_->isEnabled())) return false;
+    if (!clone_.UsePort(settings_.comPort)) return false;
+    if (view_) view_->setEnabled(false);
+    const bool sent = clone_.SendItem(itemCode, value, awaitReply ? target : nullptr, AdjustmentProcedureRunning(),
+                                      [this](CloneOutcome& outcome) { EndLive(outcome); });
+    if (!sent) {
+        if (view_) view_->setEnabled(true);
+        return false;
+    }
+    // Without a reply the value is what the radio now holds.
+    if (!awaitReply && target) *target = value;
+    return true;
+}
+
+MeasuredValuesModel cuiMain::MeasuredValuesView() {
+    MeasuredValuesModel m;
+    m.caption = GTex().GetLine("GI_Sys_AppTitle_ADJ", 0);
+    m.updateText = GTex().GetLine("GI_AppInd_Update", 0);
+    m.closeText = GTex().GetLine("GI_AppInd_Button_OkCancel", 0);
+    const auto parameters = ReadBackParameters();
+    const auto values = MeasuredValues();
+    for (std::size_t i = 0; i < parameters.size() && i < values.size(); ++i) {
+        m.rows.emplace_back(platform::formatOne(GTex().GetLine("GI_AppInd_AD_Parameter", 0),
+                                                std::to_string(parameters[i])),
+                            std::to_string(values[i]));
+    }
+    if (const EditWindowPos* pos = settings_.FindEditWindowPos(m.sheetKey); pos && pos->width > 0) {
+        m.placement = WinRect{pos->left, pos->top, pos->width, pos->height};
+    }
+    return m;
+}
+
+void cuiMain::OpenMeasuredValues() {
+    CloneView* windows = Windows();
+    if (!windows) return;
+    settings_.adWindowOpen = true;
+    windows->showMeasuredValues(MeasuredValuesView());
+    UpdateMeasuredValues();
+}
+
+void cuiMain::UpdateMeasuredValues() {
+    // Inert while a transfer runs: a second press starts nothing until the first ended.
+    if (clone_.Busy() || (view_ && !view_->isEnabled())) return;
+    const std::span<const LiveItem> list = ReadBackList();
+    if (list.empty() || !clone_.UsePort(settings_.comPort)) return;
+    if (view_) view_->setEnabled(false);
+    if (!clone_.SendItemList(list, [this](CloneOutcome& outcome) {
+            EndLive(outcome);
+            if (CloneView* windows = Windows(); windows && settings_.adWindowOpen) {
+                windows->showMeasuredValues(MeasuredValuesView());
+            }
+        })) {
+        if (view_) view_->setEnabled(true);
+    }
+}
+
+void cuiMain::MeasuredValuesClosed(const WinRect& placement) {
+    settings_.adWindowOpen = false;
+    EditWindowPos pos;
+    pos.name = "GI_Sheet_Win_AD";
+    pos.left = placement.left;
+    pos.top = placement.top;
+    pos.width = placement.width;
+    pos.height = placement.height;
+    settings_.StoreEditWindowPos(pos);
 }

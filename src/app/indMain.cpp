@@ -26,6 +26,9 @@ indMain::indMain(indEnviron& settings, cmcEvMan& events)
     : cuiMain(settings, events, std::max<std::int32_t>(cmcEeprom::kEepromSize, cmcEeprom::kImageSize),
               std::make_unique<FamilyRules>()) {
     events.Subscribe<&indMain::OnModelEvent>(this);
+    for (std::size_t i = 0; i < measured_.size(); ++i) {
+        readBack_[i] = LiveItem{0x03, &kReadBackParameters[i], &measured_[i]};
+    }
 }
 
 indMain::~indMain() { Events().Unsubscribe<&indMain::OnModelEvent>(this); }

@@ -1,5 +1,13 @@
 #include "ui/CloneWindows.h"
 
+#include "app/MainView.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTableWidget>
+
 #include <QDialog>
 #include <QFontMetrics>
 #include <QFormLayout>
@@ -48,12 +56,12 @@ void CloneProgressArea::paintEvent(QPaintEvent*) {
     }
 }
 
-CloneWindows::CloneWindows(QWidget* owner, std::function<void()> cancelRead)
-    : owner_(owner), cancelRead_(std::move(cancelRead)) {}
+CloneWindows::CloneWindows(QWidget* owner, MainEvents& events) : owner_(owner), events_(events) {}
 
 CloneWindows::~CloneWindows() {
     delete progress_.data();
     delete info_.data();
+    delete measured_.data();
 }
 
 void CloneWindows::showProgress(const CloneProgressModel& model) {
@@ -72,9 +80,7 @@ void CloneWindows::showProgress(const CloneProgressModel& model) {
         inner->addWidget(area_);
         layout->addWidget(panel);
         cancel_ = new QPushButton(Q(model.cancelText), progress_);
-        QObject::connect(cancel_, &QPushButton::clicked, progress_, [this] {
-            if (cancelRead_) cancelRead_();
-        });
+        QObject::connect(cancel_, &QPushButton::clicked, progress_, [this] { events_.OnCancelClone(); });
         layout->addWidget(cancel_, 0, Qt::AlignHCenter);
         CentreOn(progress_, owner_);
         progress_->show();
@@ -151,4 +157,77 @@ void CloneWindows::showCloneInformation(const CloneInfoModel& model) {
     }
     CentreOn(info_, owner_);
     info_->show();
+}
+
+// ---------------------------------------------------------------- measured values
+
+MeasuredValuesWindow::MeasuredValuesWindow(QWidget* owner, MainEvents& events)
+    : QDialog(owner, Qt::Window), events_(events) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    auto* panel = new QFrame(this);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setLineWidth(2);
+    auto* inner = new QVBoxLayout(panel);
+    table_ = new QTableWidget(0, 2, panel);
+    table_->horizontalHeader()->hide();
+    table_->verticalHeader()->hide();
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    inner->addWidget(table_);
+    layout->addWidget(panel, 1);
+    auto* strip = new QHBoxLayout;
+    strip->setSpacing(5);
+    strip->addStretch();
+    update_ = new QPushButton(this);
+    close_ = new QPushButton(this);
+    strip->addWidget(update_);
+    strip->addWidget(close_);
+    layout->addLayout(strip);
+    setMinimumWidth(4 * update_->sizeHint().width() + 34);
+    connect(update_, &QPushButton::clicked, this, [this] { events_.OnMeasuredValuesUpdate(); });
+    connect(close_, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void MeasuredValuesWindow::show(const MeasuredValuesModel& model) {
+    setWindowTitle(Q(model.caption));
+    update_->setText(Q(model.updateText));
+    close_->setText(Q(model.closeText));
+    table_->setRowCount(static_cast<int>(model.rows.size()));
+    for (int r = 0; r < static_cast<int>(model.rows.size()); ++r) {
+        const auto& [label, value] = model.rows[static_cast<std::size_t>(r)];
+        table_->setItem(r, 0, new QTableWidgetItem(Q(label)));
+        table_->setItem(r, 1, new QTableWidgetItem(Q(value)));
+    }
+    if (!placed_) {
+        placed_ = true;
+        if (model.placement) {
+            setGeometry(model.placement->left, model.placement->top, model.placement->width, model.placement->height);
+        } else if (QWidget* owner = parentWidget()) {
+            // As wide as its contents, half the screen high, centred on the main window
+            // and above it when there is room.
+            const QRect screen = owner->screen() ? owner->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+            resize(std::max(minimumWidth(), sizeHint().width()), screen.height() / 2);
+            const QRect main = owner->frameGeometry();
+            const int top = main.top() - height() >= screen.top() ? main.top() - height() : main.center().y() - height() / 2;
+            move(main.center().x() - width() / 2, top);
+        }
+    }
+    QDialog::show();
+    raise();
+    activateWindow();
+}
+
+void MeasuredValuesWindow::closeEvent(QCloseEvent* e) {
+    const QRect g = geometry();
+    if (!events_.OnMeasuredValuesClose({g.left(), g.top(), g.width(), g.height()})) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+}
+
+void CloneWindows::showMeasuredValues(const MeasuredValuesModel& model) {
+    if (!measured_) measured_ = new MeasuredValuesWindow(owner_, events_);
+    measured_->show(model);
 }

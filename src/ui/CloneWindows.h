@@ -28,27 +28,54 @@ private:
     int paints_ = 0;
 };
 
+class MainEvents;
+class QTableWidget;
+
+// The measured-values window: a table of the values, Update and Close. Closing (by the
+// button or the title bar) is refused while a transfer runs.
+class MeasuredValuesWindow : public QDialog {
+public:
+    MeasuredValuesWindow(QWidget* owner, MainEvents& events);
+    void show(const MeasuredValuesModel& model);
+    QTableWidget* table() const { return table_; }
+    QPushButton* updateButton() const { return update_; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void reject() override { close(); }
+
+private:
+    MainEvents& events_;
+    QTableWidget* table_;
+    QPushButton* update_;
+    QPushButton* close_;
+    bool placed_ = false;
+};
+
 class CloneWindows : public CloneView {
 public:
-    // `cancelRead` runs when the user presses the progress window's Cancel button.
-    CloneWindows(QWidget* owner, std::function<void()> cancelRead);
+    // The user's answers (Cancel, Update, Close) go to `events`.
+    CloneWindows(QWidget* owner, MainEvents& events);
     ~CloneWindows() override;
 
     void showProgress(const CloneProgressModel& model) override;
     void hideProgress() override;
     void askComPort(const ComPortDialogModel& model, const std::function<bool(const std::string&)>& accept) override;
     void showCloneInformation(const CloneInfoModel& model) override;
+    void showMeasuredValues(const MeasuredValuesModel& model) override;
 
     // For tests: the open progress window's parts, or null.
     QDialog* progressWindow() const { return progress_; }
     CloneProgressArea* progressArea() const { return area_; }
     QPushButton* cancelButton() const { return cancel_; }
+    MeasuredValuesWindow* measuredValues() const { return measured_; }
 
 private:
     QWidget* owner_;
-    std::function<void()> cancelRead_;
+    MainEvents& events_;
     QPointer<QDialog> progress_;
     CloneProgressArea* area_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPointer<QDialog> info_;
+    QPointer<MeasuredValuesWindow> measured_;
 };

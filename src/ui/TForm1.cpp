@@ -429,6 +429,6 @@ void TForm1::changeEvent(QEvent* e) {
 }
 
 CloneView* TForm1::cloneView() {
-    if (!cloneWindows_) cloneWindows_ = std::make_unique<CloneWindows>(this, [this] { events_.OnCancelClone(); });
+    if (!cloneWindows_) cloneWindows_ = std::make_unique<CloneWindows>(this, events_);
     return cloneWindows_.get();
 }

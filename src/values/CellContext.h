@@ -37,6 +37,7 @@ enum class CellCommand {
     CloneWrite,
     CloneInfo,
     ComPortDialog,    // the port selection dialog, for ports beyond COM1..COM4
+    MeasuredValues,   // the measured-values window
 };
 
 class CellContext {

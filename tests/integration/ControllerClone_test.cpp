@@ -40,6 +40,8 @@ struct FakeCloneWindows : CloneView {
     void hideProgress() override { hidden = true; }
     void askComPort(const ComPortDialogModel&, const std::function<bool(const std::string&)>&) override {}
     void showCloneInformation(const CloneInfoModel& m) override { info = m; }
+    std::vector<MeasuredValuesModel> measured;
+    void showMeasuredValues(const MeasuredValuesModel& m) override { measured.push_back(m); }
 };
 
 struct CloneFakeView : FakeView {
@@ -250,6 +252,54 @@ TEST_F(ControllerCloneTest, PortDialogTakesOnlyNumbersFromOneTo256) {
     EXPECT_EQ(model.current, "3");
     EXPECT_NE(std::find(model.devices.begin(), model.devices.end(), std::make_pair(7, std::string("/dev/pts/424242"))),
               model.devices.end());
+}
+
+TEST_F(ControllerCloneTest, MeasuredValuesWindowReadsTheThirteenValuesBack) {
+    RadioSimProcess sim({});
+    connect(sim);
+    controller.OpenMeasuredValues();
+    ASSERT_EQ(view.windows.measured.size(), 1u) << "the window opens at once";
+    EXPECT_FALSE(view.enabled);
+    controller.UpdateMeasuredValues();  // a second press while the first list runs
+    waitIdle();
+    ASSERT_EQ(view.windows.measured.size(), 2u) << "one list, shown when it ended";
+    const auto& rows = view.windows.measured.back().rows;
+    ASSERT_EQ(rows.size(), 13u);
+    // The virtual radio's fixed readings for parameters 1 and 43.
+    EXPECT_EQ(rows.front(), std::make_pair(std::string("Parameter 1"), std::string("156")));
+    EXPECT_EQ(rows.back(), std::make_pair(std::string("Parameter 43"), std::string("193")));
+    EXPECT_TRUE(dialogs.dialogs.messages.empty());
+    EXPECT_TRUE(view.enabled);
+
+    // Its placement is kept under the sheet key for the next opening.
+    ASSERT_TRUE(controller.OnMeasuredValuesClose({40, 50, 300, 400}));
+    EXPECT_EQ(controller.MeasuredValuesView().placement, (WinRect{40, 50, 300, 400}));
+}
+
+TEST_F(ControllerCloneTest, LiveValueIsSentOnlyWhileNothingElseRuns) {
+    RadioSimProcess sim({});
+    connect(sim);
+    std::uint8_t target = 0;
+    ASSERT_TRUE(controller.SendLiveValue(0x21, 0x3A, &target, false));
+    EXPECT_EQ(target, 0x3A) << "without a reply the value is stored at once";
+    EXPECT_FALSE(controller.SendLiveValue(0x22, 0x01, &target, false)) << "one transfer at a time";
+    waitIdle();
+    std::uint8_t reply = 0;
+    ASSERT_TRUE(controller.SendLiveValue(0x03, 35, &reply, true));
+    waitIdle();
+    EXPECT_EQ(reply, 0x0F) << "the radio's reading for parameter 35";
+    EXPECT_TRUE(dialogs.dialogs.messages.empty());
+}
+
+TEST_F(ControllerCloneTest, LiveValueWithoutAnAnswerEndsWithTheTimeoutMessage) {
+    RadioSimProcess sim({"--fault", "silence"});
+    connect(sim);
+    std::uint8_t reply = 0x55;
+    ASSERT_TRUE(controller.SendLiveValue(0x03, 1, &reply, true));
+    waitIdle();
+    EXPECT_EQ(reply, 0x55);
+    ASSERT_EQ(dialogs.dialogs.messages.size(), 1u);
+    EXPECT_EQ(messageHeads().front(), GTex().GetLine("GI_Mess_CloneErr_Head", 5));
 }
 
 }  // namespace
