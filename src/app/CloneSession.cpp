@@ -221,7 +221,7 @@ void CloneSession::WriteAfterIdentify(CloneStatus status, bool confirmed) {
     if (status != CloneStatus::Success || cancelled_) {
         CloneOutcome outcome;
         outcome.operation = CloneOperation::Write;
-        outcome.status = status;
+        outcome.status = cancelled_ ? CloneStatus::Cancelled : status;
         write_.reset();
         plan_.reset();
         Done done = std::move(writeDone_);

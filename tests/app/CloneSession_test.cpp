@@ -235,6 +235,25 @@ TEST_F(CloneSessionTest, WriteOfAnImageThatDoesNotFitSendsNothingAtAll) {
     EXPECT_TRUE(radio.frames.empty());
 }
 
+TEST_F(CloneSessionTest, WriteOfAFullEepromStopsAtItsEnd) {
+    // A packing that ends exactly at the end of the EEPROM (used end 0xFF80) would round up
+    // to 0xFFFF, into the working area; the write stops at 0xFF7F.
+    struct FullRules : FamilyRules {
+        void NormaliseImage(cmcEeprom&, const cmcEeprom&, int, bool) override {}
+        bool BuildParameterTable(cmcEeprom& image, bool) override {
+            image.SetByte(0x112, 0xFF);
+            image.SetByte(0x113, 0x80);
+            return false;
+        }
+    } full;
+    CloneSession session{full, cmcEeprom::kImageSize};
+    const cmcEeprom image = Initial();
+    const auto plan = session.PrepareWrite(WriteOf(image, true));
+    ASSERT_TRUE(plan);
+    EXPECT_EQ(plan->ranges.front().start, 0x0100);
+    EXPECT_EQ(plan->ranges.front().end, 0xFF7F);
+}
+
 TEST(CloneMessageTest, EveryStatusHasItsHeadAndAdvice) {
     cmcGTex overlay;
     overlay.AttachFile(std::string(TRELVIX_SOURCE_DIR) + "/data/Trelvix.OVL");
