@@ -2,6 +2,9 @@
 // what a fleet script sees (exit status, stdout, stderr) for every command.
 #include "RadioSimProcess.h"
 #include "ToolProcess.h"
+#include "app/DocumentService.h"
+#include "app/FamilyRules.h"
+#include "image/RecordAccessor.h"
 #include "image/cmcIcfFile.h"
 #include "support/TempDir.h"
 
@@ -167,6 +170,34 @@ TEST(CloneToolTest, CheckGivesTheDataFileResultCode) {
     EXPECT_EQ(clone({"check"}).status, 64);
     EXPECT_EQ(clone({"frobnicate"}).status, 64);
     EXPECT_EQ(clone({"read", "--port", "COM999", "--out", dir.file("x.tdf")}).status, 64);
+}
+
+TEST(CloneToolTest, ListShowsTheProgrammedChannels) {
+    testsupport::TempDir dir;
+    FamilyRules rules;
+    DocumentService documents(rules);
+    LoadResult loaded = documents.Load(kMobileFile, cmcEeprom(cmcEeprom::kImageSize));
+    ASSERT_TRUE(loaded.ok());
+    cmcEeprom initial(cmcEeprom::kImageSize);
+    ASSERT_EQ(documents.ReadInitialImage(kMobileFile, initial), 0);
+    documents.PrepareLoaded(loaded.image, initial, loaded.modelKind);
+    RecordAccessor records(loaded.image);
+    records.setBankCount(0, 2);
+    records.load(1, 1);
+    records.status |= RecordAccessor::kStatusValid;
+    records.set(Fld::Mch_FreqR, 150'125'000);
+    records.set(Fld::Mch_FreqT, 155'250'000);
+    records.store(1, 1);
+    ASSERT_TRUE(records.channelValid(1));
+    ASSERT_EQ(records.totalChannels(), 2);
+    ASSERT_TRUE(documents.Save(dir.file("one.tdf"), loaded.image, initial, loaded.modelKind).ok());
+
+    const ToolRun run = clone({"list", dir.file("one.tdf")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
+    EXPECT_NE(run.out.find("  2  bank   1"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("RX  150.125000  TX  155.250000"), std::string::npos) << run.out;
+    EXPECT_EQ(clone({"list", dir.file("missing.tdf")}).status, 1);
 }
 
 }  // namespace

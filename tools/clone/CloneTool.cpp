@@ -250,15 +250,17 @@ int CloneTool::List(const std::string& file) {
     LoadResult loaded;
     cmcEeprom initial;
     if (const int code = LoadFile(file, loaded, initial); code != 0) return code;
+    // The channels of the banks in bank order; a channel is in use when it has a receive
+    // frequency.
     RecordAccessor records(loaded.image);
     const int kind = model::channelRecordKind(loaded.modelKind);
-    for (int n = 0; n < RecordAccessor::kChannels; ++n) {
+    for (int n = 0; n < records.totalChannels(); ++n) {
+        if (!records.channelValid(n)) continue;
         records.load(kind, n);
-        if (!records.valid()) continue;
-        char line[96];
-        std::snprintf(line, sizeof line, "%3d  %-12s  RX %11.6f  TX %11.6f", n + 1,
-                      radioToDisplay(records.name).c_str(), records.get(Fld::Mch_FreqR) / 1e6,
-                      records.get(Fld::Mch_FreqT) / 1e6);
+        char line[128];
+        std::snprintf(line, sizeof line, "%3d  bank %3d  %-16s  RX %11.6f  TX %11.6f", n + 1,
+                      records.bankOfChannel(n) + 1, TrimmedRight(radioToDisplay(records.name)).c_str(),
+                      records.get(Fld::Mch_FreqR) / 1e6, records.get(Fld::Mch_FreqT) / 1e6);
         out_ << line << "\n";
     }
     return 0;
