@@ -14,6 +14,9 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTableWidget>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimer>
@@ -104,6 +107,54 @@ TEST_F(CloneWindowsTest, CancelEndsAReadWithTheImageUnchanged) {
     EXPECT_EQ(controller.CurrentFileName(), "/tmp/kept.tdf");
     EXPECT_TRUE(dialogs.dialogs.messages.empty()) << "the user's own Cancel needs no message";
     EXPECT_TRUE(form.isEnabled());
+}
+
+TEST_F(CloneWindowsTest, PortDialogKeepsAWrongNumberAndTakesAGoodOne) {
+    testsupport::ScopedEnv port("TRELVIX_COM9", "/dev/pts/4242");
+    settings.comPort = 3;
+    bool refusedStayedOpen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        auto* edit = dialog->findChild<QLineEdit*>();
+        EXPECT_EQ(edit->text(), "3");
+        auto* ok = dialog->findChildren<QPushButton*>().front();
+        edit->setText("257");
+        ok->click();
+        refusedStayedOpen = dialog->isVisible();
+        // Picking the device that COM9 reaches puts its number in the field.
+        auto* list = dialog->findChild<QListWidget*>();
+        ASSERT_TRUE(list);
+        const auto items = list->findItems("COM9: /dev/pts/4242", Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1);
+        list->setCurrentItem(items.front());
+        EXPECT_EQ(edit->text(), "9");
+        edit->setText(" 12 ");
+        ok->click();
+    });
+    controller.ComPortDialog();
+    EXPECT_TRUE(refusedStayedOpen);
+    ASSERT_EQ(dialogs.dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.dialogs.messages.front().text, GTex().GetBlock("GI_AppInd_Opt_ComSel_OutofRange"));
+    EXPECT_EQ(settings.comPort, 12);
+}
+
+TEST_F(CloneWindowsTest, MeasuredValuesWindowClosesOnlyWhenNoTransferRuns) {
+    testsupport::RadioSimProcess sim({});
+    ASSERT_FALSE(sim.device().empty());
+    testsupport::ScopedEnv port("TRELVIX_COM7", sim.device());
+    controller.OpenMeasuredValues();
+    MeasuredValuesWindow* window = form.cloneWindows()->measuredValues();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(controller.Clone().Busy());
+    window->close();
+    EXPECT_TRUE(window->isVisible()) << "Close is refused while the list runs";
+    runWhile([&] { return controller.Clone().Busy(); }, 10'000);
+    EXPECT_EQ(window->table()->rowCount(), 13);
+    EXPECT_EQ(window->table()->item(0, 1)->text(), "156");
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    ASSERT_NE(settings.FindEditWindowPos("GI_Sheet_Win_AD"), nullptr) << "its placement is stored";
 }
 
 }  // namespace
