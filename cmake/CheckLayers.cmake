@@ -15,7 +15,8 @@ string(REPLACE "," ";" LAYERS "${LAYERS}")
 # Tools and the layers they may include ("tool-folder=layer,layer").
 set(TOOL_RULES
   "tools/radiosim=platform,overlay,image"  # the virtual radio shares no protocol code
-  "tools/mkimage=platform,overlay,image,comm,values,sheets,app")
+  "tools/mkimage=platform,overlay,image,comm,values,sheets,app"
+  "tools/clone=platform,overlay,image,comm,values,sheets,app")
 
 set(errors "")
 

@@ -13,6 +13,7 @@
 
 class cuiSheetHost;
 class TextMetrics;
+class CloneView;
 
 // Result flags of a cell evaluation that menus, toolbar buttons and tree nodes mirror.
 enum CellFlag : std::uint32_t {
@@ -115,6 +116,8 @@ public:
     virtual std::optional<WinRect> restoredBounds() const = 0;
     virtual std::int32_t treePanelWidth() const = 0;
     virtual void requestClose() = 0;
+    // The clone commands' windows; none (the commands run without them) by default.
+    virtual CloneView* cloneView() { return nullptr; }
 };
 
 // What the window reports to the controller. Paths address menu items and tree nodes.
@@ -133,4 +136,9 @@ public:
     virtual bool OnCloseQuery() = 0;
     virtual void OnClose() = 0;
     virtual void OnActivate(bool active) = 0;
+    // The Cancel button of the progress window.
+    virtual void OnCancelClone() {}
+    // The measured-values window's Update button, and its closing (false refuses it).
+    virtual void OnMeasuredValuesUpdate() {}
+    virtual bool OnMeasuredValuesClose(const WinRect& /*placement*/) { return true; }
 };

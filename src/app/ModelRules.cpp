@@ -1,5 +1,9 @@
 #include "app/ModelRules.h"
 
+#include "overlay/cmcGTex.h"
+
+#include <cstdlib>
+
 #include "app/ImagePreparation.h"
 
 namespace model {
@@ -69,6 +73,16 @@ int checkMakerIdentity(const cmcEeprom& received, const cmcEeprom& current, bool
     const std::int32_t base = word(received, imageprep::kBaseAddress);
     // Where the packing put the maker text; a position outside the data rejects.
     return holdsMakerText(received, imageprep::kPackedStart + usedEnd - 8 - base) ? 0 : 1;
+}
+
+}  // namespace model
+
+namespace model {
+
+bool newerDataLocked(const std::uint8_t* data, std::size_t size) {
+    constexpr std::size_t kNewerDataByte = 0x17A20;
+    const bool lockout = std::atoi(GTex().GetLine("GI_Sys_LockoutNewerData", 0).c_str()) != 0;
+    return lockout && size > kNewerDataByte && data[kNewerDataByte] != 0;
 }
 
 }  // namespace model

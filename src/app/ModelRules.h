@@ -45,5 +45,8 @@ int detectModelKind(const cmcEeprom& image);
 // 5 at 0x108, and with `withIdentityText` the data must hold the maker text at 0x100, the
 // model code at 0x10A and the maker text again right before the used end of its packing.
 int checkMakerIdentity(const cmcEeprom& received, const cmcEeprom& current, bool withIdentityText);
+// The newer-data lock on data received from a radio: true (refuse) when the overlay's
+// GI_Sys_LockoutNewerData is on and the data marks itself as made by a newer program.
+bool newerDataLocked(const std::uint8_t* data, std::size_t size);
 
 }  // namespace model

@@ -39,5 +39,10 @@ void cuiCellContext::RunCommand(CellCommand command, std::int32_t argument) {
         case CellCommand::SpeedHigh: c.SetSpeedHigh(argument); break;
         case CellCommand::ChangeModel: c.ChangeModel(argument, true); break;
         case CellCommand::ShowAbout: c.Events().Post(EvMsg::ShowAbout); break;
+        case CellCommand::CloneRead: c.CloneRead(); break;
+        case CellCommand::CloneWrite: c.CloneWrite(); break;
+        case CellCommand::CloneInfo: c.CloneInformation(); break;
+        case CellCommand::ComPortDialog: c.ComPortDialog(); break;
+        case CellCommand::MeasuredValues: c.OpenMeasuredValues(); break;
     }
 }

@@ -53,6 +53,16 @@ cuiMain::cuiMain(indEnviron& settings, cmcEvMan& events, std::int32_t imageSize,
     sheets_.Attach(*this);
     tickTask_ = new cmcTask;
     tickTask_->setCallback(&cuiMain::TickTask, this);
+    progressTask_ = new cmcTask;
+    progressTask_->setCallback(&cuiMain::ProgressTask, this);
+    // The checks of an image read from a radio: the model controller's maker identity
+    // (status 15), then its newer-data lock (status 16).
+    clone_.SetImageCheck([this](const cmcEeprom& received) {
+        const auto size = static_cast<std::size_t>(received.Size());
+        if (CheckMakerIdentity(received.Data(), size, true) != 0) return CloneStatus::ImageCheck;
+        if (CheckNewerData(received.Data(), size) != 0) return CloneStatus::NewerData;
+        return CloneStatus::Success;
+    });
     events_.Subscribe<&cuiMain::OnEvent>(this);
     cuiMain::ResetModelParameters();
 }
@@ -61,6 +71,8 @@ cuiMain::~cuiMain() {
     events_.Unsubscribe<&cuiMain::OnEvent>(this);
     tickTask_->detach();
     cmcTask::dispose(tickTask_);
+    progressTask_->detach();
+    cmcTask::dispose(progressTask_);
 }
 
 void cuiMain::ResetModelParameters() {

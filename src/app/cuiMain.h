@@ -12,6 +12,7 @@
 // user does as MainEvents, so everything here runs and is tested without a display.
 
 #include "app/CloneSession.h"
+#include "app/CloneView.h"
 #include "app/DocumentService.h"
 #include "app/MainView.h"
 #include "app/cmcEvMan.h"
@@ -26,6 +27,7 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -66,7 +68,8 @@ public:
     virtual void RunWarningCheck(int& errors, int& warnings);                   // 9
     virtual void CreateSheet(const std::string& ref);                           // 10
     virtual void LoadInitialImage(int modelKind);                               // 11
-    virtual void StartCloneWrite() {}                                           // 12
+    virtual void StartCloneWrite();                                             // 12
+    // Told the status of each identification of a clone write.
     virtual void CloneWritePhaseTwo(int /*result*/) {}                          // 13
     virtual bool CheckFileCodes(std::int32_t modelCode, std::int32_t extraCode, int& error);  // 14
     virtual AddressRangeList AddressRanges(int rangeKind);                      // 15
@@ -87,6 +90,13 @@ public:
     bool OnCloseQuery() override;
     void OnClose() override;
     void OnActivate(bool active) override { inactive_ = !active; }
+    void OnCancelClone() override { CancelCloneRead(); }
+    void OnMeasuredValuesUpdate() override { UpdateMeasuredValues(); }
+    bool OnMeasuredValuesClose(const WinRect& placement) override {
+        if (!MayCloseMeasuredValues()) return false;
+        MeasuredValuesClosed(placement);
+        return true;
+    }
 
     // --- File commands: the document service with dialogs, recent files and the
     // modified flag on top -----------------------------------------------------------
@@ -132,6 +142,35 @@ public:
     void ToggleToolbar();
     void SetComPort(int port);
     void SetSpeedHigh(int high);
+
+    // --- Clone commands (cuiMainClone.cpp); each does nothing while a transfer runs ----
+    void CloneRead();
+    void CloneWrite();
+    void CloneInformation();
+    void CancelCloneRead() { clone_.CancelRead(); }
+    // The COM port selection dialog, and what its OK button does with the edit's text.
+    void ComPortDialog();
+    bool AcceptComPortText(const std::string& text);
+    ComPortDialogModel PortDialogModel() const;
+    CloneInfoModel CloneInformationModel() const;
+
+    // --- Live adjustment ---------------------------------------------------------------
+    // Sends one value to the radio at once. With `awaitReply` the radio's answer is stored
+    // at `target`; without, the value itself is. Nothing while a transfer runs or the main
+    // window is disabled; returns whether it was sent.
+    bool SendLiveValue(std::uint8_t itemCode, std::uint8_t value, std::uint8_t* target, bool awaitReply);
+    // The measured-values window: opened (or brought to the front) and filled from the
+    // radio; Update fills it again; Close is refused while a transfer runs.
+    void OpenMeasuredValues();
+    void UpdateMeasuredValues();
+    bool MayCloseMeasuredValues() const { return !clone_.Busy() && (!view_ || view_->isEnabled()); }
+    void MeasuredValuesClosed(const WinRect& placement);
+    MeasuredValuesModel MeasuredValuesView();
+    // The model controller's read-back list and whether one of its procedures is stepping.
+    virtual std::span<const LiveItem> ReadBackList() { return {}; }
+    virtual std::span<const std::uint8_t> ReadBackParameters() const { return {}; }
+    virtual std::span<const std::uint8_t> MeasuredValues() const { return {}; }
+    virtual bool AdjustmentProcedureRunning() const { return false; }
     // Model kinds are the model controller's; the framework has one.
     virtual int ModelKind() const { return 0; }
     virtual void ChangeModel(int /*kind*/, bool /*ask*/) {}
@@ -169,6 +208,14 @@ protected:
 
 private:
     static void TickTask(void* self, cmcTask*);
+    static void ProgressTask(void* self, cmcTask*);
+    // Around every clone flow: the main window is disabled while it runs; at its end the
+    // message for its status, the window enabled again, the progress window closed.
+    void BeginClone();
+    void EndClone(const CloneOutcome& outcome);
+    void AfterCloneRead(CloneOutcome& outcome);
+    void EndLive(const CloneOutcome& outcome);
+    CloneView* Windows() { return view_ ? view_->cloneView() : nullptr; }
     void TreeSelectionDue();
     void ShowTreeMarks(const cuiWarningCheck::Result& result);
 
@@ -194,5 +241,6 @@ private:
     std::optional<cmcTick> treeChangeDue_;
     ItemPath pendingTreeNode_;
     cmcTask* tickTask_ = nullptr;
+    cmcTask* progressTask_ = nullptr;  // repaints the progress window every 30 ms
     std::unique_ptr<cuiCellContext> cellContext_;
 };

@@ -26,6 +26,9 @@ indMain::indMain(indEnviron& settings, cmcEvMan& events)
     : cuiMain(settings, events, std::max<std::int32_t>(cmcEeprom::kEepromSize, cmcEeprom::kImageSize),
               std::make_unique<FamilyRules>()) {
     events.Subscribe<&indMain::OnModelEvent>(this);
+    for (std::size_t i = 0; i < measured_.size(); ++i) {
+        readBack_[i] = LiveItem{0x03, &kReadBackParameters[i], &measured_[i]};
+    }
 }
 
 indMain::~indMain() { Events().Unsubscribe<&indMain::OnModelEvent>(this); }
@@ -45,9 +48,7 @@ int indMain::CheckMakerIdentity(const std::uint8_t* data, std::size_t size, bool
 }
 
 int indMain::CheckNewerData(const std::uint8_t* data, std::size_t size) {
-    constexpr std::size_t kNewerDataByte = 0x17A20;
-    const bool lockout = std::atoi(GTex().GetLine("GI_Sys_LockoutNewerData", 0).c_str()) != 0;
-    return lockout && size > kNewerDataByte && data[kNewerDataByte] != 0 ? 1 : 0;
+    return model::newerDataLocked(data, size) ? 1 : 0;
 }
 
 void indMain::AfterImageLoaded(cmcEeprom& image, int modelKind) {

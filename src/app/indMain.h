@@ -6,6 +6,8 @@
 
 #include "app/cuiMain.h"
 
+#include <array>
+
 class indMain : public cuiMain {
 public:
     indMain(indEnviron& settings, cmcEvMan& events);
@@ -18,6 +20,12 @@ public:
     void RunWarningCheck(int& errors, int& warnings) override;                                  // 9
 
     int ModelKind() const override { return Settings().modelType; }
+
+    // The measured values the radio reads back: item code 3 with each parameter number.
+    static constexpr std::uint8_t kReadBackParameters[13] = {1, 2, 3, 4, 32, 33, 34, 35, 39, 40, 41, 42, 43};
+    std::span<const LiveItem> ReadBackList() override { return readBack_; }
+    std::span<const std::uint8_t> ReadBackParameters() const override { return kReadBackParameters; }
+    std::span<const std::uint8_t> MeasuredValues() const override { return measured_; }
     void ChangeModel(int kind, bool ask) override;
 
     // Deletes the tree nodes the current model kind does not have (message 25).
@@ -27,4 +35,7 @@ public:
 
 private:
     void OnModelEvent(cmcEvMessage& m);
+
+    std::array<std::uint8_t, 13> measured_{};
+    std::array<LiveItem, 14> readBack_{};  // 13 items and the end entry
 };

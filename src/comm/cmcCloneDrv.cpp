@@ -92,6 +92,10 @@ std::string cmcCloneDrv::dataPayload(std::int32_t address, const std::uint8_t* b
 // ---------------------------------------------------------------- operation starts
 
 bool cmcCloneDrv::start(CloneOperation operation, Completion completion) {
+    return start(operation, kTickMs, std::move(completion));
+}
+
+bool cmcCloneDrv::start(CloneOperation operation, int tickMs, Completion completion) {
     completion_ = std::move(completion);
     byteCount_ = 0;
     frameCount_ = 0;
@@ -104,7 +108,7 @@ bool cmcCloneDrv::start(CloneOperation operation, Completion completion) {
     rxQueue_.reset();
     frameBuffer_.reset();
     state_ = Starting;
-    task_->setInterval(kTickMs);
+    task_->setInterval(tickMs);
     return true;
 }
 
@@ -171,6 +175,12 @@ void cmcCloneDrv::tick() {
     if (done) done(*result);
 }
 
+void cmcCloneDrv::cancel() {
+    if (state_ == Idle || state_ == DrainOutput || state_ == Finish) return;
+    fail(CloneStatus::Cancelled);
+    deadline_.arm(timeouts_.standard);
+}
+
 void cmcCloneDrv::fail(CloneStatus status) {
     result_->status = status;
     state_ = DrainOutput;
@@ -202,12 +212,13 @@ void cmcCloneDrv::step() {
         case SendData: sendData(); break;
         case SendEnd: sendEnd(); break;
         case WaitAcknowledge: waitAcknowledge(); break;
+        case NextListItem: nextListItem(); break;
+        case SendItem: sendItemFrame(); break;
+        case WaitItemReply: waitItemReply(); break;
         case DrainOutput:
             if (comm_.pendingOutput() == 0) state_ = Finish;
             break;
-        default:  // no live transfer has been started through this driver
-            fail(CloneStatus::Format);
-            break;
+        default: fail(CloneStatus::Format); break;
     }
     if (state_ != before || progress_) {
         deadline_.arm(timeoutFor(state_));
@@ -300,6 +311,8 @@ void cmcCloneDrv::openForOperation() {
         case CloneOperation::Identify: state_ = SendIdentify; break;
         case CloneOperation::Read: state_ = SendRead; break;
         case CloneOperation::Write: state_ = SendWriteRequest; break;
+        case CloneOperation::LiveItem: state_ = SendItem; break;
+        case CloneOperation::LiveList: state_ = NextListItem; break;
         default: fail(CloneStatus::Format); break;
     }
 }
@@ -523,4 +536,120 @@ void cmcCloneDrv::waitAcknowledge() {
     static const std::vector<std::uint8_t> kAcknowledge = {kPreamble, kProgram, kRadio, 0xE6, 0x00};
     result_->status = *frame == kAcknowledge ? CloneStatus::Success : CloneStatus::NotAcknowledged;
     state_ = DrainOutput;
+}
+
+// ---------------------------------------------------------------- live items
+
+std::vector<std::uint8_t> cmcCloneDrv::itemFrame(std::uint16_t modelCode, std::uint16_t extraCode, std::uint8_t code,
+                                                 std::uint8_t value) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    char text[64];
+    std::snprintf(text, sizeof text, "FEFE EE EF E8 %04X %04X %02X %02X %02X FD", modelCode, extraCode, code,
+                  static_cast<unsigned>(kDigits[value >> 4]), static_cast<unsigned>(kDigits[value & 0x0F]));
+    return decodeHexText(text);
+}
+
+cmcCloneDrv::Reply cmcCloneDrv::itemReply(const std::vector<std::uint8_t>& f, std::uint16_t modelCode,
+                                          std::uint8_t& value) {
+    if (f.size() < 11 || f[0] != kPreamble || f[1] != kProgram || f[2] != kRadio || f[3] != 0xE8 ||
+        f[4] != (modelCode >> 8) || f[5] != (modelCode & 0xFF)) {
+        return Reply::Other;
+    }
+    const int high = strictHexValue(f[9]);
+    const int low = strictHexValue(f[10]);
+    if (high < 0 || low < 0) return Reply::BadValue;
+    value = static_cast<std::uint8_t>(high << 4 | low);
+    return Reply::Value;
+}
+
+void cmcCloneDrv::setItem(std::uint8_t code, std::uint8_t value, std::uint8_t* replyTarget) {
+    itemCode_ = code;
+    itemValue_ = value;
+    replyTarget_ = replyTarget;
+    itemPending_ = true;
+}
+
+void cmcCloneDrv::setItemList(std::span<const LiveItem> items) {
+    // Up to and including the first end entry; a list without one gets one.
+    items_.clear();
+    for (const LiveItem& item : items) {
+        if (items_.size() + 1 >= kMaxListItems) break;
+        items_.push_back(item);
+        if (item.code == 0xFF) break;
+    }
+    if (items_.empty() || items_.back().code != 0xFF) items_.push_back(LiveItem{});
+    itemPending_ = true;
+}
+
+bool cmcCloneDrv::sendItem(int tickMs, Completion completion) {
+    if (busy()) return false;
+    setRanges({}, 0);
+    return start(CloneOperation::LiveItem, tickMs, std::move(completion));
+}
+
+bool cmcCloneDrv::sendItemList(Completion completion) {
+    if (busy()) return false;
+    setRanges({}, 0);
+    return start(CloneOperation::LiveList, std::move(completion));
+}
+
+void cmcCloneDrv::nextListItem() {
+    // The data counter serves as the list index.
+    const auto index = static_cast<std::size_t>(dataBytesDone_);
+    const LiveItem item = index < items_.size() ? items_[index] : LiveItem{};
+    if (item.code == 0xFF) {
+        result_->status = CloneStatus::Success;
+        state_ = DrainOutput;
+        return;
+    }
+    itemCode_ = item.code;
+    itemValue_ = item.value ? *item.value : 0;
+    replyTarget_ = item.replyTarget;
+    ++dataBytesDone_;
+    state_ = SendItem;
+}
+
+void cmcCloneDrv::sendItemFrame() {
+    sendBytes(itemFrame(modelCode_, extraCode_, itemCode_, itemValue_));
+    frameBuffer_.reset();
+    itemPending_ = false;
+    if (replyTarget_) {
+        state_ = WaitItemReply;
+    } else {
+        itemDone();
+    }
+}
+
+void cmcCloneDrv::itemDone() {
+    if (operation_ == CloneOperation::LiveList) {
+        state_ = NextListItem;
+    } else {
+        result_->status = CloneStatus::Success;
+        state_ = DrainOutput;
+    }
+}
+
+void cmcCloneDrv::waitItemReply() {
+    readPort();
+    for (int b = rxQueue_.popFront(); b >= 0; b = rxQueue_.popFront()) {
+        if (feedFrame(b, kWaitFrameLimit) != FrameStep::Complete) {
+            if (frameBuffer_.length() > kWaitFrameLimit) frameBuffer_.reset();
+            continue;
+        }
+        const std::vector<std::uint8_t> frame(frameBuffer_.data(), frameBuffer_.data() + frameBuffer_.length());
+        frameBuffer_.reset();
+        std::uint8_t value = 0;
+        switch (itemReply(frame, modelCode_, value)) {
+            case Reply::Other: break;  // not the answer: the wait goes on
+            case Reply::BadValue:
+                // The answer is ours but unreadable: nothing is stored for this item.
+                fail(CloneStatus::Format);
+                return;
+            case Reply::Value:
+                *replyTarget_ = value;
+                progress_ = true;
+                itemDone();
+                return;
+        }
+    }
 }

@@ -26,6 +26,14 @@
 
 class cmcTask;
 
+// One entry of a live item list: the item code, where its value comes from (none: 0) and
+// where the radio's reply goes (none: no reply is awaited). Both must outlive the transfer.
+struct LiveItem {
+    std::uint8_t code = 0xFF;  // 0xFF ends a list
+    const std::uint8_t* value = nullptr;
+    std::uint8_t* replyTarget = nullptr;
+};
+
 class cmcCloneDrv {
 public:
     using Completion = std::function<void(dst_CDrv_Result& result)>;
@@ -45,6 +53,9 @@ public:
         WaitReady = 12,
         SendEnd = 13,
         WaitAcknowledge = 14,
+        NextListItem = 15,
+        SendItem = 17,
+        WaitItemReply = 18,
         DrainOutput = 19,
         Finish = 20,
     };
@@ -66,6 +77,7 @@ public:
     static constexpr std::int32_t kReadFrameLimit = 521;  // a read ends with status 6 beyond this
     static constexpr std::int32_t kDrainPauseMs = 100;
     static constexpr std::int32_t kDrainMaxBytes = 65535;
+    static constexpr std::size_t kMaxListItems = 49;
 
     cmcCloneDrv();
     ~cmcCloneDrv();
@@ -87,6 +99,27 @@ public:
     bool identify(Completion completion);
     bool read(std::span<const AddressRange> ranges, Completion completion);
     bool write(const cmcEeprom& image, std::span<const AddressRange> ranges, Completion completion);
+
+    // Live adjustment: one item, or a list of up to 49 items ended by code 0xFF, each sent
+    // as an E8 frame with the value as two upper-case hex characters; an item with a reply
+    // target waits for the radio's E8 answer and stores its value there. `tickMs` paces the
+    // single item (4 ms normally, slower while an adjustment procedure steps values).
+    void setItem(std::uint8_t code, std::uint8_t value, std::uint8_t* replyTarget);
+    void setItemList(std::span<const LiveItem> items);
+    bool sendItem(int tickMs, Completion completion);
+    bool sendItemList(Completion completion);
+    bool itemPending() const { return itemPending_; }
+    // The E8 item frame and the value a reply carries (nothing when it is not one for
+    // `modelCode` or its value characters are not hexadecimal).
+    static std::vector<std::uint8_t> itemFrame(std::uint16_t modelCode, std::uint16_t extraCode, std::uint8_t code,
+                                               std::uint8_t value);
+    enum class Reply { Other, Value, BadValue };
+    static Reply itemReply(const std::vector<std::uint8_t>& frame, std::uint16_t modelCode, std::uint8_t& value);
+
+    // Ends the running operation with status 1 (cancelled): what is already queued goes
+    // out, the port is closed and the completion runs as for any other ending. Nothing
+    // when idle or already ending.
+    void cancel();
 
     bool busy() const { return state_ != Idle; }
     int state() const { return state_; }
@@ -113,6 +146,7 @@ private:
     static void TaskCallback(void* self, cmcTask* task);
     void tick();
     bool start(CloneOperation operation, Completion completion);
+    bool start(CloneOperation operation, int tickMs, Completion completion);
     void setRanges(std::span<const AddressRange> ranges, std::int32_t imageSize);
     void step();
     void runScript();
@@ -133,6 +167,10 @@ private:
     void sendData();
     void sendEnd();
     void waitAcknowledge();
+    void nextListItem();
+    void sendItemFrame();
+    void waitItemReply();
+    void itemDone();
     std::uint32_t timeoutFor(int state) const;
     void fail(CloneStatus status);
 
@@ -162,4 +200,10 @@ private:
     cmcTick deadline_;
     std::unique_ptr<dst_CDrv_Result> result_;
     Completion completion_;
+
+    std::uint8_t itemCode_ = 0;
+    std::uint8_t itemValue_ = 0;
+    std::uint8_t* replyTarget_ = nullptr;
+    bool itemPending_ = false;
+    std::vector<LiveItem> items_;
 };

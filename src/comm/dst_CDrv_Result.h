@@ -12,6 +12,7 @@
 // reported; the driver itself ends with 0, 2, 5, 6, 7, 8, 9, 10 or 17.
 enum class CloneStatus : std::uint8_t {
     Success = 0,
+    Cancelled = 1,        // ended by the user (a read's Cancel, Ctrl+C); no message is due
     PortOpen = 2,         // the port failed to open (for the speed script or the operation)
     Timeout = 5,          // nothing usable arrived in time
     Format = 6,           // malformed or unexpected frame, bad checksum, non-decimal codes, too long, 0xFA

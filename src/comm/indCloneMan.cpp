@@ -101,3 +101,27 @@ bool indCloneMan::write(const cmcEeprom& image, std::span<const AddressRange> ra
     prepare(highSpeed ? Speed::Fast : Speed::Slow, timeouts);
     return driver_.write(image, ranges, wrap(std::move(completion)));
 }
+
+bool indCloneMan::setItem(std::uint8_t code, std::uint8_t value, std::uint8_t* replyTarget) {
+    if (isBusy()) return false;  // the running transfer still uses the item
+    driver_.setItem(code, value, replyTarget);
+    return true;
+}
+
+bool indCloneMan::setItemList(std::span<const LiveItem> items) {
+    if (isBusy()) return false;
+    driver_.setItemList(items);
+    return true;
+}
+
+bool indCloneMan::sendItem(bool procedureRunning, Completion completion) {
+    if (isBusy()) return false;
+    prepare(Speed::Fast, cmcCloneDrv::Timeouts{});
+    return driver_.sendItem(procedureRunning ? kProcedureItemTickMs : kItemTickMs, wrap(std::move(completion)));
+}
+
+bool indCloneMan::sendItemList(Completion completion) {
+    if (isBusy()) return false;
+    prepare(Speed::Fast, cmcCloneDrv::Timeouts{});
+    return driver_.sendItemList(wrap(std::move(completion)));
+}

@@ -27,6 +27,15 @@ public:
     bool read(std::span<const AddressRange> ranges, Completion completion);
     bool write(const cmcEeprom& image, std::span<const AddressRange> ranges, bool highSpeed, Completion completion);
 
+    // Live adjustment (at 38,400 baud, without the progress window): one item, at a 4 ms
+    // tick or a 250 ms one while an adjustment procedure steps values, or a list.
+    bool setItem(std::uint8_t code, std::uint8_t value, std::uint8_t* replyTarget);
+    bool setItemList(std::span<const LiveItem> items);
+    bool sendItem(bool procedureRunning, Completion completion);
+    bool sendItemList(Completion completion);
+    static constexpr int kItemTickMs = 4;
+    static constexpr int kProcedureItemTickMs = 250;
+
     bool isBusy() const { return driver_.busy(); }
     Speed rememberedSpeed() const { return speed_; }
     // The next operation runs the speed script again, whatever speed it needs.

@@ -1,9 +1,10 @@
 #include "ui/TForm1.h"
 
 #include "app/cuiSheetHost.h"
+#include "ui/CloneWindows.h"
 #include "ui/UiColours.h"
-#include "ui/cuiGrid.h"
 #include "ui/UiFonts.h"
+#include "ui/cuiGrid.h"
 
 #include <QAction>
 #include <QApplication>
@@ -454,4 +455,9 @@ void TForm1::showEvent(QShowEvent* e) {
 void TForm1::changeEvent(QEvent* e) {
     if (e->type() == QEvent::ActivationChange) events_.OnActivate(isActiveWindow());
     QMainWindow::changeEvent(e);
+}
+
+CloneView* TForm1::cloneView() {
+    if (!cloneWindows_) cloneWindows_ = std::make_unique<CloneWindows>(this, events_);
+    return cloneWindows_.get();
 }

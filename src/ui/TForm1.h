@@ -8,6 +8,8 @@
 #include <QIcon>
 #include <QMainWindow>
 
+#include <memory>
+
 #include <vector>
 
 class QFrame;
@@ -19,6 +21,7 @@ class QTreeWidgetItem;
 class QMenu;
 class StatusPanel;
 class cuiGrid;
+class CloneWindows;
 
 class TForm1 : public QMainWindow, public MainView {
     Q_OBJECT
@@ -52,6 +55,8 @@ public:
     std::optional<WinRect> restoredBounds() const override;
     std::int32_t treePanelWidth() const override;
     void requestClose() override { close(); }
+    CloneView* cloneView() override;
+    CloneWindows* cloneWindows() const { return cloneWindows_.get(); }
 
     QTreeWidget* tree() const { return tree_; }
     cuiGrid* grid() const { return grid_; }
@@ -104,4 +109,5 @@ private:
     cuiGrid* grid_ = nullptr;
     StatusPanel* status_ = nullptr;
     bool filling_ = false;
+    std::unique_ptr<CloneWindows> cloneWindows_;
 };

@@ -33,6 +33,11 @@ enum class CellCommand {
     SpeedHigh,        // argument: 0 or 1
     ChangeModel,      // argument: model kind; asks first
     ShowAbout,
+    CloneRead,
+    CloneWrite,
+    CloneInfo,
+    ComPortDialog,    // the port selection dialog, for ports beyond COM1..COM4
+    MeasuredValues,   // the measured-values window
 };
 
 class CellContext {

@@ -37,6 +37,7 @@ CellResult Choice(CellContext& c, cmcCellCapsule& r, std::int32_t index) {
 
 // The port submenu beyond COM1..COM4: checked while one of those higher ports is chosen.
 CellResult UsbPort(CellContext& c, cmcCellCapsule& r, std::int32_t) {
+    if (Enter(r)) c.RunCommand(CellCommand::ComPortDialog);
     if (c.Settings().comPort > 4) r.stateFlags |= kStateChecked;
     return CellResult::None;
 }
@@ -79,7 +80,7 @@ CellResult Disabled(CellContext&, cmcCellCapsule& r, std::int32_t) {
     return CellResult::None;
 }
 
-// Commands whose parts arrive later (clone, printing, measured values, help contents)
+// Commands whose parts arrive later (printing, measured values, help contents)
 // show as items that do nothing yet.
 CellResult NotYet(CellContext&, cmcCellCapsule&, std::int32_t) { return CellResult::None; }
 
@@ -92,6 +93,10 @@ constexpr CellRow kRows[] = {
     Row("CL_Menu_File_SaveAs", Command, Do(CellCommand::FileSaveAs)),
     Row("CL_Menu_File_Exit", Command, Do(CellCommand::Exit)),
     Row("CL_Help_About", Command, Do(CellCommand::ShowAbout)),
+    Row("CL_Menu_Clone_Read", Command, Do(CellCommand::CloneRead)),
+    Row("CL_Menu_Clone_Write", Command, Do(CellCommand::CloneWrite)),
+    Row("CL_Menu_Clone_Info", Command, Do(CellCommand::CloneInfo)),
+    Row("CL_Menu_View_Ad", Command, Do(CellCommand::MeasuredValues)),
     Row("CL_Menu_File_Recent", Recent),
     Row("CL_Menu_File_Print_Current", PrintCurrent),
     Row("CL_Menu_View_FontSize", Choice, kFontSize),

@@ -57,6 +57,8 @@ public:
     Bytes readyReply = {0xFB};
     Bytes boundaryReply = {0xFB};
     Bytes acknowledge = frameFromRadio(0xE6, {0x00});
+    // The answer to a live item frame (E8 other than the speed item 01); empty: none.
+    std::function<Bytes(const Bytes& frame)> itemAnswer;
 
     // What the radio saw.
     std::vector<Bytes> frames;   // every frame from the program, preambles collapsed, without 0xFD
@@ -109,6 +111,12 @@ private:
                 break;
             }
             case 0xE5: line_.deliver(acknowledge); break;
+            case 0xE8:
+                if (itemAnswer && f.size() > 8 && f[8] != 0x01) {
+                    const Bytes answer = itemAnswer(f);
+                    if (!answer.empty()) line_.deliver(answer);
+                }
+                break;
             default: break;
         }
     }

@@ -1,0 +1,233 @@
+#include "ui/CloneWindows.h"
+
+#include "app/MainView.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
+#include <QTableWidget>
+
+#include <QDialog>
+#include <QFontMetrics>
+#include <QFormLayout>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPalette>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Centred on the owner, as every small window of the program.
+void CentreOn(QWidget* window, QWidget* owner) {
+    if (!owner) return;
+    window->adjustSize();
+    const QPoint centre = owner->geometry().center();
+    window->move(centre.x() - window->width() / 2, centre.y() - window->height() / 2);
+}
+
+}  // namespace
+
+CloneProgressArea::CloneProgressArea(QWidget* parent) : QWidget(parent) { setFixedSize(256, 16); }
+
+void CloneProgressArea::setProgress(const CloneProgress& p) {
+    progress_ = p;
+    update();
+}
+
+void CloneProgressArea::paintEvent(QPaintEvent*) {
+    ++paints_;
+    QPainter painter(this);
+    const QColor window = palette().color(QPalette::Window);
+    const QColor filled = palette().color(QPalette::Highlight);
+    painter.fillRect(rect(), window);
+    const int cell = width() / CloneProgress::kCells;
+    const int count = progress_.Filled();
+    for (int i = 0; i < CloneProgress::kCells; ++i) {
+        // A one-pixel gap in the window colour between the cells.
+        painter.fillRect(i * cell, 0, cell - 1, height(), i < count ? filled : window);
+    }
+}
+
+CloneWindows::CloneWindows(QWidget* owner, MainEvents& events) : owner_(owner), events_(events) {}
+
+CloneWindows::~CloneWindows() {
+    delete progress_.data();
+    delete info_.data();
+    delete measured_.data();
+}
+
+void CloneWindows::showProgress(const CloneProgressModel& model) {
+    if (!progress_) {
+        // A tool window without a close box: a read ends with Cancel, a write runs to its end.
+        progress_ = new QDialog(owner_, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        progress_->setWindowTitle(Q(model.caption));
+        auto* layout = new QVBoxLayout(progress_);
+        layout->setContentsMargins(16, 8, 16, 8);
+        auto* panel = new QFrame(progress_);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setLineWidth(1);
+        auto* inner = new QVBoxLayout(panel);
+        inner->setContentsMargins(1, 1, 1, 1);
+        area_ = new CloneProgressArea(panel);
+        inner->addWidget(area_);
+        layout->addWidget(panel);
+        cancel_ = new QPushButton(Q(model.cancelText), progress_);
+        QObject::connect(cancel_, &QPushButton::clicked, progress_, [this] { events_.OnCancelClone(); });
+        layout->addWidget(cancel_, 0, Qt::AlignHCenter);
+        CentreOn(progress_, owner_);
+        progress_->show();
+    }
+    cancel_->setVisible(model.progress.cancellable);
+    // The main window is disabled; the Cancel button must stay usable.
+    progress_->setEnabled(true);
+    area_->setProgress(model.progress);
+}
+
+void CloneWindows::hideProgress() {
+    if (!progress_) return;
+    delete progress_.data();
+    area_ = nullptr;
+    cancel_ = nullptr;
+}
+
+void CloneWindows::askComPort(const ComPortDialogModel& model, const std::function<bool(const std::string&)>& accept) {
+    QDialog dialog(owner_, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint);
+    dialog.setWindowTitle(Q(model.caption));
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(Q(model.notice), &dialog));
+    auto* edit = new QLineEdit(Q(model.current), &dialog);
+    edit->setMaxLength(4);
+    edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+    edit->setFixedWidth(QFontMetrics(edit->font()).horizontalAdvance(Q(model.editWidthText)));
+    layout->addWidget(edit);
+    if (!model.devices.empty()) {
+        // Which device each number reaches; picking one puts its number in the edit field.
+        layout->addWidget(new QLabel(Q(model.devicesHeading), &dialog));
+        auto* list = new QListWidget(&dialog);
+        for (const auto& [number, path] : model.devices) {
+            auto* item = new QListWidgetItem(QString("COM%1: %2").arg(number).arg(Q(path)), list);
+            item->setData(Qt::UserRole, number);
+        }
+        QObject::connect(list, &QListWidget::currentItemChanged, edit, [edit](QListWidgetItem* item) {
+            if (item) edit->setText(QString::number(item->data(Qt::UserRole).toInt()));
+        });
+        layout->addWidget(list);
+    }
+    auto* buttons = new QHBoxLayout;
+    auto* ok = new QPushButton(Q(model.okText), &dialog);
+    auto* cancel = new QPushButton(Q(model.cancelText), &dialog);
+    const QFontMetrics metrics(ok->font());
+    for (QPushButton* b : {ok, cancel}) {
+        b->setFixedSize(metrics.horizontalAdvance(Q(model.buttonWidthText)), 2 * metrics.height());
+        buttons->addWidget(b);
+    }
+    ok->setDefault(true);
+    layout->addLayout(buttons);
+    QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, [&] {
+        if (accept(edit->text().toStdString())) {
+            dialog.accept();
+        } else {
+            edit->setFocus();
+            edit->selectAll();
+        }
+    });
+    CentreOn(&dialog, owner_);
+    dialog.exec();
+}
+
+void CloneWindows::showCloneInformation(const CloneInfoModel& model) {
+    delete info_.data();
+    info_ = new QDialog(owner_);
+    info_->setAttribute(Qt::WA_DeleteOnClose);
+    info_->setWindowTitle(Q(model.caption));
+    auto* form = new QFormLayout(info_);
+    for (const auto& [label, text] : model.rows) {
+        auto* value = new QLabel(Q(text), info_);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        form->addRow(Q(label), value);
+    }
+    CentreOn(info_, owner_);
+    info_->show();
+}
+
+// ---------------------------------------------------------------- measured values
+
+MeasuredValuesWindow::MeasuredValuesWindow(QWidget* owner, MainEvents& events)
+    : QDialog(owner, Qt::Window), events_(events) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    auto* panel = new QFrame(this);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setLineWidth(2);
+    auto* inner = new QVBoxLayout(panel);
+    table_ = new QTableWidget(0, 2, panel);
+    table_->horizontalHeader()->hide();
+    table_->verticalHeader()->hide();
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    inner->addWidget(table_);
+    layout->addWidget(panel, 1);
+    auto* strip = new QHBoxLayout;
+    strip->setSpacing(5);
+    strip->addStretch();
+    update_ = new QPushButton(this);
+    close_ = new QPushButton(this);
+    strip->addWidget(update_);
+    strip->addWidget(close_);
+    layout->addLayout(strip);
+    setMinimumWidth(4 * update_->sizeHint().width() + 34);
+    connect(update_, &QPushButton::clicked, this, [this] { events_.OnMeasuredValuesUpdate(); });
+    connect(close_, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void MeasuredValuesWindow::show(const MeasuredValuesModel& model) {
+    setWindowTitle(Q(model.caption));
+    update_->setText(Q(model.updateText));
+    close_->setText(Q(model.closeText));
+    table_->setRowCount(static_cast<int>(model.rows.size()));
+    for (int r = 0; r < static_cast<int>(model.rows.size()); ++r) {
+        const auto& [label, value] = model.rows[static_cast<std::size_t>(r)];
+        table_->setItem(r, 0, new QTableWidgetItem(Q(label)));
+        table_->setItem(r, 1, new QTableWidgetItem(Q(value)));
+    }
+    if (!placed_) {
+        placed_ = true;
+        if (model.placement) {
+            setGeometry(model.placement->left, model.placement->top, model.placement->width, model.placement->height);
+        } else if (QWidget* owner = parentWidget()) {
+            // As wide as its contents, half the screen high, centred on the main window
+            // and above it when there is room.
+            const QRect screen = owner->screen() ? owner->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+            resize(std::max(minimumWidth(), sizeHint().width()), screen.height() / 2);
+            const QRect main = owner->frameGeometry();
+            const int top = main.top() - height() >= screen.top() ? main.top() - height() : main.center().y() - height() / 2;
+            move(main.center().x() - width() / 2, top);
+        }
+    }
+    QDialog::show();
+    raise();
+    activateWindow();
+}
+
+void MeasuredValuesWindow::closeEvent(QCloseEvent* e) {
+    const QRect g = geometry();
+    if (!events_.OnMeasuredValuesClose({g.left(), g.top(), g.width(), g.height()})) {
+        e->ignore();
+        return;
+    }
+    e->accept();
+}
+
+void CloneWindows::showMeasuredValues(const MeasuredValuesModel& model) {
+    if (!measured_) measured_ = new MeasuredValuesWindow(owner_, events_);
+    measured_->show(model);
+}

@@ -1,0 +1,305 @@
+// The program's clone commands end to end: the controller (with a window that records
+// what it is shown) against the virtual radio over a pseudo-terminal, on the poll loop.
+#include "RadioSimProcess.h"
+#include "app/FakeView.h"
+#include "app/cmcEvMan.h"
+#include "app/indEnviron.h"
+#include "app/indMain.h"
+#include "image/cmcIcfFile.h"
+#include "overlay/cmcGTex.h"
+#include "platform/doubles/ScriptedDialogs.h"
+#include "platform/posix/PollLoop.h"
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using testsupport::RadioSimProcess;
+
+namespace {
+
+const std::string kMobileFile = std::string(TRELVIX_BIN_DIR) + "/Init_LMR_Mob.tdf";
+constexpr int kPort = 7;
+
+// Records the clone windows, and whether the main window was disabled while they showed.
+struct FakeCloneWindows : CloneView {
+    MainView* main = nullptr;
+    int progressPaints = 0;
+    bool progressWhileEnabled = false;
+    int lastFilled = 0;
+    bool hidden = true;
+    std::optional<CloneInfoModel> info;
+    void showProgress(const CloneProgressModel& m) override {
+        ++progressPaints;
+        hidden = false;
+        lastFilled = m.progress.Filled();
+        if (main->isEnabled()) progressWhileEnabled = true;
+    }
+    void hideProgress() override { hidden = true; }
+    void askComPort(const ComPortDialogModel&, const std::function<bool(const std::string&)>&) override {}
+    void showCloneInformation(const CloneInfoModel& m) override { info = m; }
+    std::vector<MeasuredValuesModel> measured;
+    void showMeasuredValues(const MeasuredValuesModel& m) override { measured.push_back(m); }
+};
+
+struct CloneFakeView : FakeView {
+    FakeCloneWindows windows;
+    CloneView* cloneView() override { return &windows; }
+};
+
+// The controller, counting the identifications of a clone write.
+struct CountingController : indMain {
+    using indMain::indMain;
+    std::vector<int> identifications;
+    void CloneWritePhaseTwo(int status) override { identifications.push_back(status); }
+};
+
+class ControllerCloneTest : public ::testing::Test {
+protected:
+    ControllerCloneTest() {
+        overlay.AttachFile(std::string(TRELVIX_SOURCE_DIR) + "/data/Trelvix.OVL");
+        settings.comPort = kPort;
+        controller.SetDataDirectory(TRELVIX_BIN_DIR);
+        view.windows.main = &view;
+        controller.BuildMainWindow(view);
+    }
+    void connect(const RadioSimProcess& sim) {
+        ASSERT_FALSE(sim.device().empty());
+        port.emplace("TRELVIX_COM7", sim.device());
+    }
+    // Runs the loop until the clone flow ended.
+    void waitIdle() {
+        loop.runOnce(0);
+        EXPECT_TRUE(loop.runUntil([&] { return !controller.Clone().Busy(); }, 120'000)) << "the flow never ended";
+    }
+    std::vector<std::string> messageHeads() const {
+        std::vector<std::string> heads;
+        for (const auto& m : dialogs.dialogs.messages) heads.push_back(m.text.substr(0, m.text.find('\n')));
+        return heads;
+    }
+
+    platform::PollLoop loop;
+    platform::ScopedScheduler useLoop{loop};
+    platform::ScopedScriptedDialogs dialogs;
+    platform::SettingsTree store;
+    platform::MemoryInstanceLock lock;
+    indEnviron settings{indEnviron::kMutexName, store, lock, {1024, 768}};
+    cmcGTex overlay;
+    ScopedGTex install{overlay};
+    cmcEvMan events;
+    CountingController controller{settings, events};
+    CloneFakeView view;
+    std::optional<testsupport::ScopedEnv> port;
+    testsupport::TempDir dir;
+};
+
+TEST_F(ControllerCloneTest, ReadReplacesTheImagesAndClearsTheFileName) {
+    RadioSimProcess sim({"--mobile", "--image", kMobileFile});
+    connect(sim);
+    controller.SetCurrentFileName(dir.file("old.tdf"));
+    controller.CloneRead();
+    EXPECT_FALSE(view.enabled) << "the main window is disabled while the radio is read";
+    waitIdle();
+    EXPECT_TRUE(dialogs.dialogs.messages.empty()) << messageHeads().front();
+    EXPECT_TRUE(view.enabled);
+    EXPECT_TRUE(view.windows.hidden);
+    EXPECT_GT(view.windows.progressPaints, 10) << "the progress window repaints while data moves";
+    EXPECT_FALSE(view.windows.progressWhileEnabled);
+    EXPECT_GE(view.windows.lastFilled, 32) << "every cell filled at the end";
+    EXPECT_TRUE(controller.CurrentFileName().empty());
+    // The radio image is what the radio holds; the current image is unpacked from it.
+    cmcEeprom file(cmcEeprom::kEepromSize);
+    cmcIcfFile reader(file);
+    reader.SetShowMessages(false);
+    reader.SetCodes(0x2897, 0);
+    reader.SetMapRevisionCheck([](std::int32_t) { return true; });
+    static const AddressRange whole[] = {{0x0000, 0xFF7F}, {1, 0}};
+    ASSERT_EQ(reader.Read(kMobileFile, whole), FileError::Ok);
+    for (std::int32_t a = 0; a <= 0xFF7F; ++a) {
+        ASSERT_EQ(controller.RadioImage().GetByte(a), file.GetByte(a)) << a;
+    }
+    EXPECT_EQ(controller.CurrentImage().GetByte(0x0000), 0x28);
+    EXPECT_EQ(controller.Settings().modelType, 4);
+}
+
+TEST_F(ControllerCloneTest, AFailedReadChangesNothing) {
+    RadioSimProcess sim({"--fault", "missing-block", "--end", "07FF"});
+    connect(sim);
+    controller.CurrentImage().SetByte(0x0300, 0x5A);
+    controller.MarkSaved();
+    controller.SetCurrentFileName(dir.file("kept.tdf"));
+    const cmcEeprom current = controller.CurrentImage();
+    const cmcEeprom radio = controller.RadioImage();
+    controller.CloneRead();
+    waitIdle();
+    EXPECT_TRUE(controller.CurrentImage().Equals(current));
+    EXPECT_TRUE(controller.RadioImage().Equals(radio));
+    EXPECT_EQ(controller.CurrentFileName(), dir.file("kept.tdf"));
+    ASSERT_EQ(dialogs.dialogs.messages.size(), 1u);
+    EXPECT_EQ(messageHeads().front(), GTex().GetLine("GI_Mess_CloneErr_Head", 8));
+    EXPECT_EQ(dialogs.dialogs.messages.front().icon, platform::DlgIcon::Error);
+    EXPECT_TRUE(view.enabled);
+}
+
+TEST_F(ControllerCloneTest, ReadOverUnsavedEditsAsksToSaveFirst) {
+    RadioSimProcess sim({"--mobile", "--image", kMobileFile});
+    connect(sim);
+    controller.CurrentImage().SetByte(0x0300, controller.CurrentImage().GetByte(0x0300) ^ 0xFF);
+    dialogs.dialogs.answer(platform::DlgAnswer::Cancel);
+    const cmcEeprom current = controller.CurrentImage();
+    controller.CloneRead();
+    EXPECT_FALSE(controller.Clone().Busy()) << "Cancel at the save prompt reads nothing";
+    ASSERT_EQ(dialogs.dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.dialogs.messages.front().buttons, platform::DlgButtons::YesNoCancel);
+    EXPECT_TRUE(controller.CurrentImage().Equals(current));
+}
+
+TEST_F(ControllerCloneTest, WriteConfirmedIdentifiesTwiceAndReportsSuccess) {
+    RadioSimProcess sim({"--mobile", "--save", dir.file("radio.tdf")});
+    connect(sim);
+    dialogs.dialogs.answer(platform::DlgAnswer::Ok);  // the confirmation
+    dialogs.dialogs.answer(platform::DlgAnswer::Ok);  // the success box
+    controller.CloneWrite();
+    waitIdle();
+    EXPECT_EQ(controller.identifications, (std::vector<int>{0, 0}));
+    ASSERT_EQ(dialogs.dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.dialogs.messages[0].text, GTex().GetBlock("GI_Mess_Confirm_CloneWrite"));
+    EXPECT_EQ(dialogs.dialogs.messages[1].text, GTex().GetBlock("GI_Mess_CloneWrite_Succeeded"));
+    EXPECT_EQ(dialogs.dialogs.messages[1].icon, platform::DlgIcon::Information);
+    EXPECT_EQ(sim.terminate(), 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.file("radio.tdf"))) << "the radio accepted the write";
+}
+
+TEST_F(ControllerCloneTest, WriteCancelledLeavesTheRadioUntouchedAfterOneIdentification) {
+    RadioSimProcess sim({"--mobile", "--save", dir.file("radio.tdf")});
+    connect(sim);
+    dialogs.dialogs.answer(platform::DlgAnswer::Cancel);
+    controller.CloneWrite();
+    waitIdle();
+    EXPECT_EQ(controller.identifications, std::vector<int>{0});
+    EXPECT_EQ(dialogs.dialogs.messages.size(), 1u) << "no message after the user's own Cancel";
+    EXPECT_EQ(sim.terminate(), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("radio.tdf")));
+    EXPECT_TRUE(view.enabled);
+}
+
+TEST_F(ControllerCloneTest, CloneInformationShowsTheRadiosIdentity) {
+    RadioSimProcess sim({"--mobile", "--serial", "0A0000FF1234", "--revision", "2.5"});
+    connect(sim);
+    controller.CloneInformation();
+    waitIdle();
+    ASSERT_TRUE(view.windows.info);
+    EXPECT_EQ(view.windows.info->caption, GTex().GetLine("GI_Sys_AppTitle_ADJ", 0));
+    const auto& rows = view.windows.info->rows;
+    ASSERT_EQ(rows.size(), 8u);
+    EXPECT_EQ(rows[1].second, "2.5");
+    EXPECT_EQ(rows[6].second, "1000255");
+    EXPECT_EQ(view.windows.progressPaints, 0) << "identification runs without the progress window";
+}
+
+TEST_F(ControllerCloneTest, EachFaultEndsWithItsMessage) {
+    struct Case {
+        std::vector<std::string> radio;
+        int status;
+    } cases[] = {
+        {{"--fault", "silence"}, 5},
+        {{"--fault", "bad-checksum", "--end", "07FF"}, 6},
+        {{"--fault", "wrong-count", "--end", "07FF"}, 7},
+        {{"--fault", "extra-block", "--end", "07FF"}, 9},
+        {{"--level", "6"}, 14},
+    };
+    for (const Case& c : cases) {
+        RadioSimProcess sim(c.radio);
+        connect(sim);
+        dialogs.dialogs.messages.clear();
+        controller.CloneRead();
+        waitIdle();
+        ASSERT_EQ(dialogs.dialogs.messages.size(), 1u) << c.status;
+        EXPECT_EQ(messageHeads().front(), GTex().GetLine("GI_Mess_CloneErr_Head", c.status));
+    }
+}
+
+TEST_F(ControllerCloneTest, APortThatCannotBeOpenedIsNamedWithItsDevice) {
+    port.emplace("TRELVIX_COM7", "/dev/trelvix-no-such-port");
+    controller.CloneRead();
+    waitIdle();
+    ASSERT_EQ(dialogs.dialogs.messages.size(), 1u);
+    const std::string& text = dialogs.dialogs.messages.front().text;
+    EXPECT_EQ(text.substr(0, text.find('\n')), "The serial port 7 could not be opened.");
+    EXPECT_NE(text.find("/dev/trelvix-no-such-port"), std::string::npos) << text;
+}
+
+TEST_F(ControllerCloneTest, PortDialogTakesOnlyNumbersFromOneTo256) {
+    struct Case {
+        const char* text;
+        int port;  // 0: refused
+    } cases[] = {{"0", 0}, {"257", 0}, {"abc", 0}, {"", 0}, {"12a", 0}, {" 12 ", 12}, {"256", 256}, {"1", 1}};
+    for (const Case& c : cases) {
+        settings.comPort = 3;
+        dialogs.dialogs.messages.clear();
+        EXPECT_EQ(controller.AcceptComPortText(c.text), c.port != 0) << c.text;
+        EXPECT_EQ(settings.comPort, c.port != 0 ? c.port : 3) << c.text;
+        if (c.port == 0) {
+            ASSERT_EQ(dialogs.dialogs.messages.size(), 1u) << c.text;
+            EXPECT_EQ(dialogs.dialogs.messages.front().text, GTex().GetBlock("GI_AppInd_Opt_ComSel_OutofRange"));
+        }
+    }
+    settings.comPort = 3;
+    port.emplace("TRELVIX_COM7", "/dev/pts/424242");
+    const ComPortDialogModel model = controller.PortDialogModel();
+    EXPECT_EQ(model.current, "3");
+    EXPECT_NE(std::find(model.devices.begin(), model.devices.end(), std::make_pair(7, std::string("/dev/pts/424242"))),
+              model.devices.end());
+}
+
+TEST_F(ControllerCloneTest, MeasuredValuesWindowReadsTheThirteenValuesBack) {
+    RadioSimProcess sim({});
+    connect(sim);
+    controller.OpenMeasuredValues();
+    ASSERT_EQ(view.windows.measured.size(), 1u) << "the window opens at once";
+    EXPECT_FALSE(view.enabled);
+    controller.UpdateMeasuredValues();  // a second press while the first list runs
+    waitIdle();
+    ASSERT_EQ(view.windows.measured.size(), 2u) << "one list, shown when it ended";
+    const auto& rows = view.windows.measured.back().rows;
+    ASSERT_EQ(rows.size(), 13u);
+    // The virtual radio's fixed readings for parameters 1 and 43.
+    EXPECT_EQ(rows.front(), std::make_pair(std::string("Parameter 1"), std::string("156")));
+    EXPECT_EQ(rows.back(), std::make_pair(std::string("Parameter 43"), std::string("193")));
+    EXPECT_TRUE(dialogs.dialogs.messages.empty());
+    EXPECT_TRUE(view.enabled);
+
+    // Its placement is kept under the sheet key for the next opening.
+    ASSERT_TRUE(controller.OnMeasuredValuesClose({40, 50, 300, 400}));
+    EXPECT_EQ(controller.MeasuredValuesView().placement, (WinRect{40, 50, 300, 400}));
+}
+
+TEST_F(ControllerCloneTest, LiveValueIsSentOnlyWhileNothingElseRuns) {
+    RadioSimProcess sim({});
+    connect(sim);
+    std::uint8_t target = 0;
+    ASSERT_TRUE(controller.SendLiveValue(0x21, 0x3A, &target, false));
+    EXPECT_EQ(target, 0x3A) << "without a reply the value is stored at once";
+    EXPECT_FALSE(controller.SendLiveValue(0x22, 0x01, &target, false)) << "one transfer at a time";
+    waitIdle();
+    std::uint8_t reply = 0;
+    ASSERT_TRUE(controller.SendLiveValue(0x03, 35, &reply, true));
+    waitIdle();
+    EXPECT_EQ(reply, 0x0F) << "the radio's reading for parameter 35";
+    EXPECT_TRUE(dialogs.dialogs.messages.empty());
+}
+
+TEST_F(ControllerCloneTest, LiveValueWithoutAnAnswerEndsWithTheTimeoutMessage) {
+    RadioSimProcess sim({"--fault", "silence"});
+    connect(sim);
+    std::uint8_t reply = 0x55;
+    ASSERT_TRUE(controller.SendLiveValue(0x03, 1, &reply, true));
+    waitIdle();
+    EXPECT_EQ(reply, 0x55);
+    ASSERT_EQ(dialogs.dialogs.messages.size(), 1u);
+    EXPECT_EQ(messageHeads().front(), GTex().GetLine("GI_Mess_CloneErr_Head", 5));
+}
+
+}  // namespace

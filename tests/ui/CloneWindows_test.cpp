@@ -1,0 +1,160 @@
+// The clone commands in the real window on Qt's offscreen platform, against the virtual
+// radio: the program stays responsive while data moves, the progress window repaints, and
+// Cancel ends a read with the image unchanged.
+#include "app/cmcEvMan.h"
+#include "app/indEnviron.h"
+#include "app/indMain.h"
+#include "integration/RadioSimProcess.h"
+#include "overlay/cmcGTex.h"
+#include "platform/doubles/ScriptedDialogs.h"
+#include "platform/qt/QtScheduler.h"
+#include "support/ScopedEnv.h"
+#include "ui/CloneWindows.h"
+#include "ui/TForm1.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTableWidget>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "QtTestApp.h"
+
+namespace {
+
+class CloneWindowsTest : public ::testing::Test {
+protected:
+    CloneWindowsTest() {
+        overlay.AttachFile(std::string(TRELVIX_SOURCE_DIR) + "/data/Trelvix.OVL");
+        settings.comPort = 7;
+        controller.SetDataDirectory(TRELVIX_BIN_DIR);
+        controller.BuildMainWindow(form);
+        form.show();
+    }
+    // Runs the event loop while `condition` holds, at most `ms`.
+    void runWhile(const std::function<bool()>& condition, int ms) {
+        QElapsedTimer clock;
+        clock.start();
+        while (condition() && clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+
+    struct App {
+        App() { EnsureQtTestApp(); }
+    } app;  // before every widget
+    platform::QtScheduler scheduler;
+    platform::ScopedScheduler useScheduler{scheduler};
+    platform::ScopedScriptedDialogs dialogs;
+    platform::SettingsTree store;
+    platform::MemoryInstanceLock lock;
+    indEnviron settings{indEnviron::kMutexName, store, lock, {1024, 768}};
+    cmcGTex overlay;
+    ScopedGTex install{overlay};
+    cmcEvMan events;
+    indMain controller{settings, events};
+    TForm1 form{controller};
+};
+
+TEST_F(CloneWindowsTest, TheProgramStaysResponsiveWhileARadioIsRead) {
+    // A whole radio: the read takes a few seconds.
+    testsupport::RadioSimProcess sim({"--mobile", "--image", std::string(TRELVIX_BIN_DIR) + "/Init_LMR_Mob.tdf"});
+    ASSERT_FALSE(sim.device().empty());
+    testsupport::ScopedEnv port("TRELVIX_COM7", sim.device());
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(10);
+
+    controller.CloneRead();
+    runWhile([&] { return !form.cloneWindows() || !form.cloneWindows()->progressWindow(); }, 10'000);
+    ASSERT_TRUE(form.cloneWindows() && form.cloneWindows()->progressWindow()) << "no progress window";
+    EXPECT_FALSE(form.isEnabled()) << "the main window is disabled during the read";
+    EXPECT_TRUE(form.cloneWindows()->cancelButton()->isVisible());
+    const int ticksBefore = ticks;
+    runWhile([&] { return form.cloneWindows()->progressArea() && form.cloneWindows()->progressArea()->paints() < 3; },
+             10'000);
+    ASSERT_TRUE(form.cloneWindows()->progressArea());
+    EXPECT_GE(form.cloneWindows()->progressArea()->paints(), 3) << "the progress area repaints during the read";
+    EXPECT_TRUE(controller.Clone().Busy()) << "the read was still running";
+    EXPECT_GT(ticks, ticksBefore) << "timers keep firing while the read runs";
+
+    runWhile([&] { return controller.Clone().Busy(); }, 60'000);
+    EXPECT_FALSE(controller.Clone().Busy());
+    EXPECT_TRUE(form.isEnabled());
+    EXPECT_FALSE(form.cloneWindows()->progressWindow());
+    for (const auto& m : dialogs.dialogs.messages) ADD_FAILURE() << m.text;
+}
+
+TEST_F(CloneWindowsTest, CancelEndsAReadWithTheImageUnchanged) {
+    testsupport::RadioSimProcess sim({"--pace", "--mobile"});
+    ASSERT_FALSE(sim.device().empty());
+    testsupport::ScopedEnv port("TRELVIX_COM7", sim.device());
+    controller.SetCurrentFileName("/tmp/kept.tdf");
+    const cmcEeprom current = controller.CurrentImage();
+    controller.CloneRead();
+    runWhile([&] { return !form.cloneWindows() || !form.cloneWindows()->progressWindow(); }, 10'000);
+    ASSERT_TRUE(form.cloneWindows() && form.cloneWindows()->progressWindow());
+    QPushButton* cancel = form.cloneWindows()->cancelButton();
+    ASSERT_TRUE(cancel->isEnabled()) << "Cancel works while the main window is disabled";
+    cancel->click();
+    runWhile([&] { return controller.Clone().Busy(); }, 10'000);
+    EXPECT_FALSE(controller.Clone().Busy());
+    EXPECT_TRUE(controller.CurrentImage().Equals(current));
+    EXPECT_EQ(controller.CurrentFileName(), "/tmp/kept.tdf");
+    EXPECT_TRUE(dialogs.dialogs.messages.empty()) << "the user's own Cancel needs no message";
+    EXPECT_TRUE(form.isEnabled());
+}
+
+TEST_F(CloneWindowsTest, PortDialogKeepsAWrongNumberAndTakesAGoodOne) {
+    testsupport::ScopedEnv port("TRELVIX_COM9", "/dev/pts/4242");
+    settings.comPort = 3;
+    bool refusedStayedOpen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        auto* edit = dialog->findChild<QLineEdit*>();
+        EXPECT_EQ(edit->text(), "3");
+        auto* ok = dialog->findChildren<QPushButton*>().front();
+        edit->setText("257");
+        ok->click();
+        refusedStayedOpen = dialog->isVisible();
+        // Picking the device that COM9 reaches puts its number in the field.
+        auto* list = dialog->findChild<QListWidget*>();
+        ASSERT_TRUE(list);
+        const auto items = list->findItems("COM9: /dev/pts/4242", Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1);
+        list->setCurrentItem(items.front());
+        EXPECT_EQ(edit->text(), "9");
+        edit->setText(" 12 ");
+        ok->click();
+    });
+    controller.ComPortDialog();
+    EXPECT_TRUE(refusedStayedOpen);
+    ASSERT_EQ(dialogs.dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.dialogs.messages.front().text, GTex().GetBlock("GI_AppInd_Opt_ComSel_OutofRange"));
+    EXPECT_EQ(settings.comPort, 12);
+}
+
+TEST_F(CloneWindowsTest, MeasuredValuesWindowClosesOnlyWhenNoTransferRuns) {
+    testsupport::RadioSimProcess sim({});
+    ASSERT_FALSE(sim.device().empty());
+    testsupport::ScopedEnv port("TRELVIX_COM7", sim.device());
+    controller.OpenMeasuredValues();
+    MeasuredValuesWindow* window = form.cloneWindows()->measuredValues();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(controller.Clone().Busy());
+    window->close();
+    EXPECT_TRUE(window->isVisible()) << "Close is refused while the list runs";
+    runWhile([&] { return controller.Clone().Busy(); }, 10'000);
+    EXPECT_EQ(window->table()->rowCount(), 13);
+    EXPECT_EQ(window->table()->item(0, 1)->text(), "156");
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    ASSERT_NE(settings.FindEditWindowPos("GI_Sheet_Win_AD"), nullptr) << "its placement is stored";
+}
+
+}  // namespace
