@@ -46,3 +46,9 @@ void cuiCellContext::RunCommand(CellCommand command, std::int32_t argument) {
         case CellCommand::MeasuredValues: c.OpenMeasuredValues(); break;
     }
 }
+
+std::span<const std::uint8_t> cuiCellContext::ModelInformation() const {
+    const auto& identity = controller_.Clone().LastIdentity();
+    if (!identity) return {};
+    return identity->block;
+}

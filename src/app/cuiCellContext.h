@@ -18,6 +18,7 @@ public:
     bool SheetOpen() const override;
     void OpenSheet(const std::string& ref) override;
     void RunCommand(CellCommand command, std::int32_t argument) override;
+    std::span<const std::uint8_t> ModelInformation() const override;
 
 private:
     cuiMain& controller_;

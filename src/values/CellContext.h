@@ -7,6 +7,7 @@
 #include "image/cmcEeprom.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 // The settings the routine reads to show an item's state.
@@ -56,4 +57,7 @@ public:
 
     // The command sink.
     virtual void RunCommand(CellCommand command, std::int32_t argument = 0) = 0;
+
+    // The model-information block of the radio's last identification; empty before any.
+    virtual std::span<const std::uint8_t> ModelInformation() const = 0;
 };

@@ -39,6 +39,7 @@ consteval CellRow FallbackRows(std::string_view first, std::string_view last, Ce
 // The topics' tables.
 std::span<const CellRow> CommandCellRows();  // menu, toolbar and tree commands
 std::span<const CellRow> CaptionCellRows();  // texts shown as they stand
+std::span<const CellRow> CloneInfoCellRows();  // the radio's identification
 
 struct CellDispatchEntry {
     CellHandler handler = nullptr;

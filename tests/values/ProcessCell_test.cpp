@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,6 +32,8 @@ public:
     bool SheetOpen() const override { return sheetOpen; }
     void OpenSheet(const std::string& ref) override { opened.push_back(ref); }
     void RunCommand(CellCommand c, std::int32_t a) override { commands.emplace_back(c, a); }
+    std::span<const std::uint8_t> ModelInformation() const override { return identity; }
+    std::vector<std::uint8_t> identity;
 };
 
 cmcCellObj Cell(const std::string& text) {
@@ -117,7 +120,7 @@ TEST(ProcessCellTest, SheetLinksOpenTheirSheetAndUnbuiltCellsSayYet) {
 
 TEST(ProcessCellTest, TheTableNamesEachIdentifierOnce) {
     // Every identifier of the topics' rows reaches the handler of its own row.
-    for (auto rows : {CommandCellRows(), CaptionCellRows()}) {
+    for (auto rows : {CommandCellRows(), CaptionCellRows(), CloneInfoCellRows()}) {
         for (const CellRow& row : rows) {
             if (row.fallback) continue;
             for (CellId id = row.first; id <= row.last; ++id) {
@@ -126,6 +129,24 @@ TEST(ProcessCellTest, TheTableNamesEachIdentifierOnce) {
             }
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ProcessCellTest, CloneInformationCellsShowTheLastIdentification) {
+    FakeContext context;
+    cmcCellObj revision = Cell("{(%CL_CloneInfo_Revision)}");
+    cmcCellObj checksum = Cell("{(%CL_CloneInfo_CheckSum)}");
+    EXPECT_EQ(Evaluate(context, revision, cellkey::kNone).displayText, "") << "before any identification";
+
+    context.identity.assign(125, 0x20);
+    context.identity[34] = 0x12;  // revision nibbles
+    const char sum[] = "1A2B";    // bytes 60..63: the checksum as hexadecimal characters
+    std::copy(sum, sum + 4, context.identity.begin() + 60);
+    EXPECT_EQ(Evaluate(context, revision, cellkey::kNone).displayText, "1.2");
+    EXPECT_EQ(Evaluate(context, checksum, cellkey::kNone).displayText, "$1A2B");
 }
 
 }  // namespace
