@@ -1,6 +1,6 @@
 #pragma once
-// What a controller needs around it in a test: virtual time, scripted dialogs, settings
-// in memory, the product overlay and an event manager.
+// What a controller needs around it in a test: a clock, scripted dialogs, settings in
+// memory, the product overlay and an event manager.
 
 #include "app/indEnviron.h"
 #include "app/cmcEvMan.h"
@@ -10,10 +10,11 @@
 
 #include <string>
 
-struct ControllerWorld {
-    ControllerWorld() { overlay.AttachFile(std::string(TRELVIX_SOURCE_DIR) + "/data/Trelvix.OVL"); }
+// Everything but the clock. The scheduler must be installed before these are made (the event
+// manager starts its timer task at once), so a fixture names its clock as an earlier base.
+struct ControllerStores {
+    ControllerStores() { overlay.AttachFile(std::string(TRELVIX_SOURCE_DIR) + "/data/Trelvix.OVL"); }
 
-    platform::ScopedVirtualTime time;
     platform::ScopedScriptedDialogs dialogs;
     platform::SettingsTree store;
     platform::MemoryInstanceLock lock;
@@ -22,3 +23,10 @@ struct ControllerWorld {
     ScopedGTex install{overlay};
     cmcEvMan events;
 };
+
+struct VirtualClock {
+    platform::ScopedVirtualTime time;
+};
+
+// The usual world: virtual time, then the stores.
+struct ControllerWorld : VirtualClock, ControllerStores {};

@@ -1,6 +1,7 @@
 // The program's clone commands end to end: the controller (with a window that records
 // what it is shown) against the virtual radio over a pseudo-terminal, on the poll loop.
 #include "RadioSimProcess.h"
+#include "app/ControllerWorld.h"
 #include "app/FakeView.h"
 #include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
@@ -56,10 +57,16 @@ struct CountingController : indMain {
     void CloneWritePhaseTwo(int status) override { identifications.push_back(status); }
 };
 
-class ControllerCloneTest : public ::testing::Test {
+// The controller runs on the poll loop, as the command-line tools do, so the simulator's
+// bytes arrive in real time.
+struct PollLoopClock {
+    platform::PollLoop loop;
+    platform::ScopedScheduler useLoop{loop};
+};
+
+class ControllerCloneTest : public ::testing::Test, protected PollLoopClock, protected ControllerStores {
 protected:
     ControllerCloneTest() {
-        overlay.AttachFile(std::string(TRELVIX_SOURCE_DIR) + "/data/Trelvix.OVL");
         settings.comPort = kPort;
         controller.SetDataDirectory(TRELVIX_BIN_DIR);
         view.windows.main = &view;
@@ -80,15 +87,6 @@ protected:
         return heads;
     }
 
-    platform::PollLoop loop;
-    platform::ScopedScheduler useLoop{loop};
-    platform::ScopedScriptedDialogs dialogs;
-    platform::SettingsTree store;
-    platform::MemoryInstanceLock lock;
-    indEnviron settings{indEnviron::kMutexName, store, lock, {1024, 768}};
-    cmcGTex overlay;
-    ScopedGTex install{overlay};
-    cmcEvMan events;
     CountingController controller{settings, events};
     CloneFakeView view;
     std::optional<testsupport::ScopedEnv> port;

@@ -1,6 +1,7 @@
 // The clone commands in the real window on Qt's offscreen platform, against the virtual
 // radio: the program stays responsive while data moves, the progress window repaints, and
 // Cancel ends a read with the image unchanged.
+#include "app/ControllerWorld.h"
 #include "app/cmcEvMan.h"
 #include "app/indEnviron.h"
 #include "app/indMain.h"
@@ -27,10 +28,18 @@
 
 namespace {
 
-class CloneWindowsTest : public ::testing::Test {
+// The Qt application and its timers come before the controller's stores.
+struct QtClock {
+    struct App {
+        App() { EnsureQtTestApp(); }
+    } app;  // before every widget
+    platform::QtScheduler scheduler;
+    platform::ScopedScheduler useScheduler{scheduler};
+};
+
+class CloneWindowsTest : public ::testing::Test, protected QtClock, protected ControllerStores {
 protected:
     CloneWindowsTest() {
-        overlay.AttachFile(std::string(TRELVIX_SOURCE_DIR) + "/data/Trelvix.OVL");
         settings.comPort = 7;
         controller.SetDataDirectory(TRELVIX_BIN_DIR);
         controller.BuildMainWindow(form);
@@ -43,18 +52,6 @@ protected:
         while (condition() && clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
     }
 
-    struct App {
-        App() { EnsureQtTestApp(); }
-    } app;  // before every widget
-    platform::QtScheduler scheduler;
-    platform::ScopedScheduler useScheduler{scheduler};
-    platform::ScopedScriptedDialogs dialogs;
-    platform::SettingsTree store;
-    platform::MemoryInstanceLock lock;
-    indEnviron settings{indEnviron::kMutexName, store, lock, {1024, 768}};
-    cmcGTex overlay;
-    ScopedGTex install{overlay};
-    cmcEvMan events;
     indMain controller{settings, events};
     TForm1 form{controller};
 };
