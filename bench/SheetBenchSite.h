@@ -26,6 +26,7 @@ public:
     bool SheetOpen() const override { return true; }
     void OpenSheet(const std::string&) override {}
     void RunCommand(CellCommand, std::int32_t) override {}
+    std::span<const std::uint8_t> ModelInformation() const override { return {}; }
 };
 
 class BenchSite : public cuiSheetSite {
