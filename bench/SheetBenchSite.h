@@ -2,31 +2,17 @@
 // A sheet's surroundings for the benchmarks: the product overlay, an image whose bank 0
 // holds enough channels to fill the 522-row array, and the real value routine.
 
-#include "image/RecordAccessor.h"
-#include "image/cmcEeprom.h"
 #include "overlay/cmcGTex.h"
 #include "sheets/iuiSh_ChBank.h"
-#include "values/CellContext.h"
+#include "support/SheetSupport.h"
 
 #include <memory>
 #include <string>
 
-class BenchContext : public CellContext {
+// The tests' fixed context, with bank 0 holding enough channels to fill the 522-row array.
+class BenchContext : public testsupport::RecordingContext {
 public:
-    BenchContext() {
-        image.Resize(cmcEeprom::kImageSize);
-        records.setBankCount(0, 500);
-    }
-    cmcEeprom image;
-    RecordAccessor records{image};
-    cmcEeprom& Image() override { return image; }
-    RecordAccessor& Records() override { return records; }
-    int ModelKind() const override { return 4; }
-    CellSettings Settings() const override { return {}; }
-    bool SheetOpen() const override { return true; }
-    void OpenSheet(const std::string&) override {}
-    void RunCommand(CellCommand, std::int32_t) override {}
-    std::span<const std::uint8_t> ModelInformation() const override { return {}; }
+    BenchContext() { records.setBankCount(0, 500); }
 };
 
 class BenchSite : public cuiSheetSite {

@@ -4,6 +4,8 @@
 #include "comm/indCloneMan.h"
 #include "platform/posix/PollLoop.h"
 
+#include "PacedReport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <poll.h>
@@ -22,7 +24,6 @@ extern char** environ;
 
 namespace {
 
-constexpr double kBaud = 38400.0;
 const AddressRange kReadRange[] = {{0x0000, 0xFF7F}, {1, 0}};
 const AddressRange kWriteRange[] = {{0x0100, 0xFF7F}, {1, 0}};
 
@@ -89,15 +90,7 @@ PacedRadio& radio() {
 }
 
 void report(benchmark::State& state, CloneStatus status, double seconds, std::int64_t bytes) {
-    if (status != CloneStatus::Success) {
-        state.SkipWithError(("clone status " + std::to_string(static_cast<int>(status))).c_str());
-        return;
-    }
-    state.SetIterationTime(seconds);
-    const double wire = static_cast<double>(bytes) * 10.0 / kBaud;
-    state.counters["wire_s"] = wire;
-    state.counters["bytes"] = static_cast<double>(bytes);
-    state.counters["ratio"] = seconds / wire;
+    ReportPaced(state, status == CloneStatus::Success ? std::string() : "clone status " + std::to_string(static_cast<int>(status)), seconds, bytes);
 }
 
 void BM_CloneReadPaced38400(benchmark::State& state) {

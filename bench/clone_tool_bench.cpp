@@ -7,6 +7,8 @@
 #include "app/FamilyRules.h"
 #include "comm/cmcCloneDrv.h"
 
+#include "PacedReport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <poll.h>
@@ -24,7 +26,6 @@ extern char** environ;
 
 namespace {
 
-constexpr double kBaud = 38400.0;
 const std::string kBin = TRELVIX_BIN_DIR;
 const std::string kFile = kBin + "/Init_LMR_Mob.tdf";
 
@@ -100,15 +101,7 @@ std::int64_t dataFrameBytes(const AddressRangeList& ranges) {
 }
 
 void report(benchmark::State& state, int status, double seconds, std::int64_t bytes) {
-    if (status != 0) {
-        state.SkipWithError(("exit status " + std::to_string(status)).c_str());
-        return;
-    }
-    state.SetIterationTime(seconds);
-    const double wire = static_cast<double>(bytes) * 10.0 / kBaud;
-    state.counters["wire_s"] = wire;
-    state.counters["bytes"] = static_cast<double>(bytes);
-    state.counters["ratio"] = seconds / wire;
+    ReportPaced(state, status == 0 ? std::string() : "exit status " + std::to_string(status), seconds, bytes);
 }
 
 void BM_CloneToolReadPaced38400(benchmark::State& state) {
