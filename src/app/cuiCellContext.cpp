@@ -43,7 +43,11 @@ void cuiCellContext::RunCommand(CellCommand command, std::int32_t argument) {
         case CellCommand::CloneWrite: c.CloneWrite(); break;
         case CellCommand::CloneInfo: c.CloneInformation(); break;
         case CellCommand::ComPortDialog: c.ComPortDialog(); break;
-        case CellCommand::MeasuredValues: c.OpenMeasuredValues(); break;
+        case CellCommand::MeasuredValues: c.Events().Post(EvMsg::OpenAdWindow); break;
+        case CellCommand::MeasuredValuesUpdate:
+            c.Settings().adWindowOpen = true;
+            c.UpdateMeasuredValues();
+            break;
     }
 }
 

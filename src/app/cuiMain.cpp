@@ -169,6 +169,11 @@ void cuiMain::OnEvent(cmcEvMessage& m) {
             if (menu_) menu_->FillSubmenu(m.second, m.text());
             break;
         case EvMsg::UpdateToolbars: ShowToolbar(); break;
+        case EvMsg::BringWindowToFront:
+            if (CloneView* windows = Windows(); windows && m.text() == kMeasuredValuesSheet) {
+                windows->showMeasuredValues(MeasuredValuesView());
+            }
+            break;
         case EvMsg::BankName:
             if (tree_) {
                 tree_->ForEach([&](cuiTreeNode& node, const ItemPath& path) {

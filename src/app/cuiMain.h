@@ -159,18 +159,26 @@ public:
     // at `target`; without, the value itself is. Nothing while a transfer runs or the main
     // window is disabled; returns whether it was sent.
     bool SendLiveValue(std::uint8_t itemCode, std::uint8_t value, std::uint8_t* target, bool awaitReply);
+    // Sends a list of items ended by code 0xFF, under the same conditions. The entries'
+    // values and reply targets must live until the list has been sent.
+    bool SendLiveList(std::span<const LiveItem> items);
     // The measured-values window: opened (or brought to the front) and filled from the
     // radio; Update fills it again; Close is refused while a transfer runs.
+    static constexpr const char* kMeasuredValuesSheet = "GI_Sheet_Win_AD";
     void OpenMeasuredValues();
+    bool MeasuredValuesOpen();
     void UpdateMeasuredValues();
     bool MayCloseMeasuredValues() const { return !clone_.Busy() && (!view_ || view_->isEnabled()); }
     void MeasuredValuesClosed(const WinRect& placement);
     MeasuredValuesModel MeasuredValuesView();
-    // The model controller's read-back list and whether one of its procedures is stepping.
+    // The model controller's read-back list, its parameters and the value last read for
+    // each; whether one of its procedures asks for the slow item tick.
     virtual std::span<const LiveItem> ReadBackList() { return {}; }
     virtual std::span<const std::uint8_t> ReadBackParameters() const { return {}; }
-    virtual std::span<const std::uint8_t> MeasuredValues() const { return {}; }
+    virtual std::uint8_t MeasuredValue(int /*parameter*/) const { return 0; }
     virtual bool AdjustmentProcedureRunning() const { return false; }
+    // Told how each live request ended, before the redraw that follows it.
+    virtual void LiveRequestEnded(bool /*ok*/) {}
     // Model kinds are the model controller's; the framework has one.
     virtual int ModelKind() const { return 0; }
     virtual void ChangeModel(int /*kind*/, bool /*ask*/) {}
@@ -215,6 +223,7 @@ private:
     void EndClone(const CloneOutcome& outcome);
     void AfterCloneRead(CloneOutcome& outcome);
     void EndLive(const CloneOutcome& outcome);
+    bool StartLiveList(std::span<const LiveItem> items, CloneSession::Done done);
     CloneView* Windows() { return view_ ? view_->cloneView() : nullptr; }
     void TreeSelectionDue();
     void ShowTreeMarks(const cuiWarningCheck::Result& result);

@@ -198,6 +198,7 @@ void cuiMain::ComPortDialog() {
 
 void cuiMain::EndLive(const CloneOutcome& outcome) {
     if (view_) view_->setEnabled(true);
+    LiveRequestEnded(outcome.ok());
     if (!outcome.message.empty()) Tell(outcome.message, DlgIcon::Error);
     events_.Send(EvMsg::RedrawBound);
 }
@@ -217,17 +218,29 @@ bool cuiMain::SendLiveValue(std::uint8_t itemCode, std::uint8_t value, std::uint
     return true;
 }
 
+bool cuiMain::SendLiveList(std::span<const LiveItem> items) {
+    return StartLiveList(items, [this](CloneOutcome& outcome) { EndLive(outcome); });
+}
+
+bool cuiMain::StartLiveList(std::span<const LiveItem> items, CloneSession::Done done) {
+    if (clone_.Busy() || (view_ && !view_->isEnabled())) return false;
+    if (items.empty() || !clone_.UsePort(settings_.comPort)) return false;
+    if (view_) view_->setEnabled(false);
+    if (!clone_.SendItemList(items, std::move(done))) {
+        if (view_) view_->setEnabled(true);
+        return false;
+    }
+    return true;
+}
+
 MeasuredValuesModel cuiMain::MeasuredValuesView() {
     MeasuredValuesModel m;
     m.caption = GTex().GetLine("GI_Sys_AppTitle_ADJ", 0);
     m.updateText = GTex().GetLine("GI_AppInd_Update", 0);
     m.closeText = GTex().GetLine("GI_AppInd_Button_OkCancel", 0);
-    const auto parameters = ReadBackParameters();
-    const auto values = MeasuredValues();
-    for (std::size_t i = 0; i < parameters.size() && i < values.size(); ++i) {
-        m.rows.emplace_back(platform::formatOne(GTex().GetLine("GI_AppInd_AD_Parameter", 0),
-                                                std::to_string(parameters[i])),
-                            std::to_string(values[i]));
+    for (const std::uint8_t parameter : ReadBackParameters()) {
+        m.rows.emplace_back(platform::formatOne(GTex().GetLine("GI_AppInd_AD_Parameter", 0), std::to_string(parameter)),
+                            std::to_string(MeasuredValue(parameter)));
     }
     if (const EditWindowPos* pos = settings_.FindEditWindowPos(m.sheetKey); pos && pos->width > 0) {
         m.placement = WinRect{pos->left, pos->top, pos->width, pos->height};
@@ -235,34 +248,40 @@ MeasuredValuesModel cuiMain::MeasuredValuesView() {
     return m;
 }
 
+bool cuiMain::MeasuredValuesOpen() {
+    const EditWindowPos* pos = settings_.FindEditWindowPos(kMeasuredValuesSheet);
+    return pos && pos->open != 0;
+}
+
 void cuiMain::OpenMeasuredValues() {
     CloneView* windows = Windows();
     if (!windows) return;
     settings_.adWindowOpen = true;
+    // The window's position entry says that it is open, so that opening it again only
+    // brings it to the front; its bounds stay those it was closed with.
+    EditWindowPos pos;
+    if (const EditWindowPos* stored = settings_.FindEditWindowPos(kMeasuredValuesSheet)) pos = *stored;
+    pos.name = kMeasuredValuesSheet;
+    pos.open = 1;
+    settings_.StoreEditWindowPos(pos);
     windows->showMeasuredValues(MeasuredValuesView());
     UpdateMeasuredValues();
 }
 
 void cuiMain::UpdateMeasuredValues() {
     // Inert while a transfer runs: a second press starts nothing until the first ended.
-    if (clone_.Busy() || (view_ && !view_->isEnabled())) return;
-    const std::span<const LiveItem> list = ReadBackList();
-    if (list.empty() || !clone_.UsePort(settings_.comPort)) return;
-    if (view_) view_->setEnabled(false);
-    if (!clone_.SendItemList(list, [this](CloneOutcome& outcome) {
-            EndLive(outcome);
-            if (CloneView* windows = Windows(); windows && settings_.adWindowOpen) {
-                windows->showMeasuredValues(MeasuredValuesView());
-            }
-        })) {
-        if (view_) view_->setEnabled(true);
-    }
+    static_cast<void>(StartLiveList(ReadBackList(), [this](CloneOutcome& outcome) {
+        EndLive(outcome);
+        if (CloneView* windows = Windows(); windows && MeasuredValuesOpen()) {
+            windows->showMeasuredValues(MeasuredValuesView());
+        }
+    }));
 }
 
 void cuiMain::MeasuredValuesClosed(const WinRect& placement) {
     settings_.adWindowOpen = false;
     EditWindowPos pos;
-    pos.name = "GI_Sheet_Win_AD";
+    pos.name = kMeasuredValuesSheet;
     pos.left = placement.left;
     pos.top = placement.top;
     pos.width = placement.width;

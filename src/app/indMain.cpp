@@ -24,10 +24,12 @@ constexpr const char* kMemoryChannelsLink = "GI_Sheet_Memory_CH_Top";
 
 indMain::indMain(indEnviron& settings, cmcEvMan& events)
     : cuiMain(settings, events, std::max<std::int32_t>(cmcEeprom::kEepromSize, cmcEeprom::kImageSize),
-              std::make_unique<FamilyRules>()) {
+              std::make_unique<FamilyRules>()),
+      procedures_(link_, CurrentImage(), RadioImage(), adjust_) {
     events.Subscribe<&indMain::OnModelEvent>(this);
-    for (std::size_t i = 0; i < measured_.size(); ++i) {
-        readBack_[i] = LiveItem{0x03, &kReadBackParameters[i], &measured_[i]};
+    for (std::size_t i = 0; i < std::size(kReadBackParameters); ++i) {
+        readBack_[i] = LiveItem{AdjustmentProcedures::kReadItem, &kReadBackParameters[i],
+                                readings_.At(kReadBackParameters[i])};
     }
 }
 
@@ -88,6 +90,31 @@ void indMain::ChangeModel(int kind, bool ask) {
 void indMain::OnModelEvent(cmcEvMessage& m) {
     if (m.type == EvMsg::TreeChanged) PruneTree();
     if (m.type == EvMsg::BanksChanged) RefreshBankIcons();
+    if (m.type == EvMsg::OpenAdWindow) OpenAdWindow();
+    // Every message drives the running procedure one step while the link is free; the
+    // redraw after each completed request is the one that keeps it going.
+    if (LinkFree()) procedures_.Step();
+}
+
+bool indMain::LinkFree() { return !Clone().Busy() && (!View() || View()->isEnabled()); }
+
+void indMain::LiveRequestEnded(bool ok) {
+    // A request that failed ends the procedure: its message has told the user why, and
+    // stepping on would only repeat it.
+    if (!ok) procedures_.Abort();
+}
+
+void indMain::StartProcedure(AdjustmentProcedures::Procedure p) {
+    if (LinkFree()) procedures_.Start(p);
+}
+
+void indMain::OpenAdWindow() {
+    if (MeasuredValuesOpen()) {
+        Events().SendText(EvMsg::BringWindowToFront, 0, 0, kMeasuredValuesSheet);
+        return;
+    }
+    adjust_.channelSelectionPending = true;
+    OpenMeasuredValues();
 }
 
 void indMain::RefreshBankIcons() {

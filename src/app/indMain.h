@@ -4,7 +4,9 @@
 // ImagePreparation, and its data-file rules in FamilyRules, shared with the command-line
 // tools.
 
+#include "app/AdjustmentProcedures.h"
 #include "app/cuiMain.h"
+#include "values/AdjustmentState.h"
 
 #include <array>
 
@@ -25,8 +27,17 @@ public:
     static constexpr std::uint8_t kReadBackParameters[13] = {1, 2, 3, 4, 32, 33, 34, 35, 39, 40, 41, 42, 43};
     std::span<const LiveItem> ReadBackList() override { return readBack_; }
     std::span<const std::uint8_t> ReadBackParameters() const override { return kReadBackParameters; }
-    std::span<const std::uint8_t> MeasuredValues() const override { return measured_; }
+    std::uint8_t MeasuredValue(int parameter) const override { return readings_.Of(parameter); }
     void ChangeModel(int kind, bool ask) override;
+
+    // --- Live adjustment ---------------------------------------------------------------
+    // The measured-values window (message 40): brought to the front when it is open, else
+    // opened; the radio is then set to its first programmed adjustment channel.
+    void OpenAdWindow();
+    AdjustmentState& Adjustment() { return adjust_; }
+    const AdReadings& Readings() const { return readings_; }
+    AdjustmentProcedures& Procedures() { return procedures_; }
+    void StartProcedure(AdjustmentProcedures::Procedure p);
 
     // Deletes the tree nodes the current model kind does not have (message 25).
     void PruneTree();
@@ -34,8 +45,26 @@ public:
     void RefreshBankIcons();
 
 private:
-    void OnModelEvent(cmcEvMessage& m);
+    // The procedures' way to the radio: the controller's live sends.
+    class Link : public LiveLink {
+    public:
+        explicit Link(indMain& c) : c_(c) {}
+        bool SendValue(std::uint8_t item, std::uint8_t value, std::uint8_t* target, bool awaitReply) override {
+            return c_.SendLiveValue(item, value, target, awaitReply);
+        }
+        bool SendList(std::span<const LiveItem> items) override { return c_.SendLiveList(items); }
 
-    std::array<std::uint8_t, 13> measured_{};
+    private:
+        indMain& c_;
+    };
+
+    void OnModelEvent(cmcEvMessage& m);
+    void LiveRequestEnded(bool ok) override;
+    bool LinkFree();
+
+    AdReadings readings_;
     std::array<LiveItem, 14> readBack_{};  // 13 items and the end entry
+    AdjustmentState adjust_;
+    Link link_{*this};
+    AdjustmentProcedures procedures_;
 };

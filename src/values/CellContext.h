@@ -39,6 +39,7 @@ enum class CellCommand {
     CloneInfo,
     ComPortDialog,    // the port selection dialog, for ports beyond COM1..COM4
     MeasuredValues,   // the measured-values window
+    MeasuredValuesUpdate,  // reads the measured values again
 };
 
 class CellContext {

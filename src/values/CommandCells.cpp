@@ -97,6 +97,7 @@ constexpr CellRow kRows[] = {
     Row("CL_Menu_Clone_Write", Command, Do(CellCommand::CloneWrite)),
     Row("CL_Menu_Clone_Info", Command, Do(CellCommand::CloneInfo)),
     Row("CL_Menu_View_Ad", Command, Do(CellCommand::MeasuredValues)),
+    Row("CL_Menu_View_Ad_Update", Command, Do(CellCommand::MeasuredValuesUpdate)),
     Row("CL_Menu_File_Recent", Recent),
     Row("CL_Menu_File_Print_Current", PrintCurrent),
     Row("CL_Menu_View_FontSize", Choice, kFontSize),
