@@ -86,7 +86,8 @@ TEST(VirtualRadioDetector, TheSweptValueIsTheLatestItemThatSetsAValue) {
     VirtualRadio radio = radioWith(radiosim::detectorFromText("linear:0-255"));
     for (const Step& s : steps) {
         answerTo(radio, s.frame);
-        EXPECT_EQ(answerTo(radio, itemFrame(0x03, 0x03)), itemAnswer(0x03, s.swept)) << "after item " << int(s.frame[9]);
+        EXPECT_EQ(answerTo(radio, itemFrame(0x03, 0x03)), itemAnswer(0x03, s.swept))
+            << "after item " << int(s.frame[9]);
     }
 }
 
