@@ -78,10 +78,11 @@ public:
         ++n_;
         return *this;
     }
-    // A value to its target: its own item, or a byte write.
-    ListBuilder& Set(const LiveTarget& t, std::uint8_t value) {
-        if (t.item != kByteWrite) return Add(t.item, value);
-        return Add(LiveTarget::kSelect, static_cast<std::uint8_t>(t.address)).Add(LiveTarget::kSet, value);
+    // A value to its target: its own item, or a byte write; with `answer` each item waits
+    // for the radio's answer there.
+    ListBuilder& Set(const LiveTarget& t, std::uint8_t value, std::uint8_t* answer = nullptr) {
+        if (t.item != kByteWrite) return Add(t.item, value, answer);
+        return Add(LiveTarget::kSelect, static_cast<std::uint8_t>(t.address), answer).Add(LiveTarget::kSet, value, answer);
     }
     std::span<const LiveItem> Done() {
         p_.list_[n_] = LiveItem{};  // 0xFF ends the list
@@ -256,9 +257,11 @@ void AdjustmentProcedures::SweepStep() {
 bool AdjustmentProcedures::StartRun() {
     const int s = stride_;
     const LiveTarget& t = kSweepTargets[sweepState_];
+    // Every item of a run waits for the radio's answer, the settings too: a radio answers
+    // each item it hears, and an answer left unread would be taken for the reading after it.
     ListBuilder list(*this);
     for (int k = 0; k < 4; ++k) {
-        list.Set(t, static_cast<std::uint8_t>(std::min(position_ + k * s, 255)));
+        list.Set(t, static_cast<std::uint8_t>(std::min(position_ + k * s, 255)), &echo_);
         list.Add(kReadItem, kDetector, &readings_[static_cast<std::size_t>(k)]);
     }
     if (!link_.SendList(list.Done())) return false;

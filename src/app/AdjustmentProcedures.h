@@ -116,6 +116,7 @@ private:
     bool runPending_ = false;  // a measurement run went out; its readings are due
     int runStart_ = 0;
     std::array<std::uint8_t, 4> readings_{};
+    std::uint8_t echo_ = 0;  // the radio's answers to a run's settings
 
     // Halving search.
     enum class CatchStage { AtZero, AtTop, Searching };

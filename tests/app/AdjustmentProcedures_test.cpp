@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -52,8 +53,12 @@ struct InstantRadio : LiveLink {
             if (i.replyTarget) *i.replyTarget = reply;
         }
         requests.push_back(r);
+        awaited.push_back(static_cast<int>(std::count_if(items.begin(), items.end(), [](const LiveItem& i) {
+            return i.code != 0xFF && i.replyTarget != nullptr;
+        })));
         return true;
     }
+    std::vector<int> awaited;  // per list: the items that wait for the radio's answer
 };
 
 std::function<std::uint8_t(int)> Plateau(int low, int high) {
@@ -133,6 +138,7 @@ TEST_F(AdjustmentProceduresTest, AMeasurementRunSetsFourValuesAndReadsTheDetecto
     ASSERT_EQ(link.requests.size(), 2u);
     EXPECT_EQ(link.requests[0], (Request{{0x40, 0x5A}, {0x41, 64}})) << "the chain presets its second filter";
     EXPECT_EQ(link.requests[1], run) << "a chain sweeps in steps of 2";
+    EXPECT_EQ(link.awaited[1], 12) << "the settings' answers too, so that no answer is taken for a reading";
     EXPECT_EQ(current.GetByte(0x58), 0) << "the image byte shows where the sweep is";
 }
 
