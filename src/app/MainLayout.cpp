@@ -14,6 +14,10 @@ WinRect KeepReachable(WinRect w, const WorkArea& a) {
 
 std::int32_t TreePanelWidth(std::int32_t splitterV) { return std::max(kMinTreeWidth, splitterV); }
 
+std::int32_t MessagePanelWidth(std::int32_t barWidth, std::int32_t otherPanelsWidth) {
+    return std::max(kMinMessagePanelWidth, barWidth - otherPanelsWidth);
+}
+
 SheetRef ParseSheetRef(std::string_view link) {
     SheetRef ref;
     std::string_view rest = link;

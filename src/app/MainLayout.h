@@ -25,6 +25,11 @@ WinRect KeepReachable(WinRect window, const WorkArea& area);
 constexpr std::int32_t kMinTreeWidth = 8;
 std::int32_t TreePanelWidth(std::int32_t splitterV);
 
+// The status bar's message panel takes what the other panels leave of the bar, and never
+// less than this many pixels, so a narrow window still shows the start of a message.
+constexpr std::int32_t kMinMessagePanelWidth = 100;
+std::int32_t MessagePanelWidth(std::int32_t barWidth, std::int32_t otherPanelsWidth);
+
 // A sheet reference: "[style]key,options" (style and brackets optional).
 struct SheetRef {
     std::string style;

@@ -1,5 +1,6 @@
 #include "ui/TForm1.h"
 
+#include "app/MainLayout.h"
 #include "app/cuiSheetHost.h"
 #include "ui/CloneWindows.h"
 #include "ui/UiColours.h"
@@ -22,10 +23,12 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-// The message panel of the status bar: the controller's text on its colours.
+// The message panel of the status bar: the controller's text on its colours. Added with
+// stretch beside fixed-width panels, the bar's layout gives it what the others leave, down to
+// the core's minimum: the rule of MessagePanelWidth.
 class StatusPanel : public QWidget {
 public:
-    explicit StatusPanel(QWidget* parent) : QWidget(parent) { setMinimumWidth(100); }
+    explicit StatusPanel(QWidget* parent) : QWidget(parent) { setMinimumWidth(kMinMessagePanelWidth); }
     void setStatus(const StatusModel& s) {
         status_ = s;
         update();

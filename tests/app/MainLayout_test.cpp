@@ -25,6 +25,13 @@ TEST(TreePanelWidth, NeverBelowEight) {
     EXPECT_EQ(TreePanelWidth(200), 200);
 }
 
+TEST(MessagePanelWidth, WhatTheOtherPanelsLeaveButNeverBelow100) {
+    EXPECT_EQ(MessagePanelWidth(800, 20), 780);
+    EXPECT_EQ(MessagePanelWidth(120, 20), 100);
+    EXPECT_EQ(MessagePanelWidth(119, 20), 100);
+    EXPECT_EQ(MessagePanelWidth(60, 20), 100) << "a bar narrower than the other panels";
+}
+
 TEST(SheetRef, StyleKeyOptions) {
     struct Case {
         const char* link;
