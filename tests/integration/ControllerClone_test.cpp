@@ -1,6 +1,7 @@
 // The program's clone commands end to end: the controller (with a window that records
 // what it is shown) against the virtual radio over a pseudo-terminal, on the poll loop.
 #include "RadioSimProcess.h"
+#include "WritableImages.h"
 #include "app/ControllerWorld.h"
 #include "app/FakeView.h"
 #include "app/cmcEvMan.h"
@@ -18,6 +19,7 @@
 #include <filesystem>
 
 using testsupport::RadioSimProcess;
+using testsupport::traceLines;
 
 namespace {
 
@@ -50,11 +52,17 @@ struct CloneFakeView : FakeView {
     CloneView* cloneView() override { return &windows; }
 };
 
-// The controller, counting the identifications of a clone write.
+// The controller, counting the identifications of a clone write. Its warning check can be
+// made to report errors (no check cell of the overlay reports one for a valid image).
 struct CountingController : indMain {
     using indMain::indMain;
     std::vector<int> identifications;
+    int extraErrors = 0;
     void CloneWritePhaseTwo(int status) override { identifications.push_back(status); }
+    void RunWarningCheck(int& errors, int& warnings) override {
+        indMain::RunWarningCheck(errors, warnings);
+        errors += extraErrors;
+    }
 };
 
 // The controller runs on the poll loop, as the command-line tools do, so the simulator's
@@ -81,6 +89,8 @@ protected:
         loop.runOnce(0);
         EXPECT_TRUE(loop.runUntil([&] { return !controller.Clone().Busy(); }, 120'000)) << "the flow never ended";
     }
+    // The current image, programmed so that the write guards let it through.
+    void writable() { testsupport::programChannel(controller.CurrentImage(), controller.ModelKind()); }
     std::vector<std::string> messageHeads() const {
         std::vector<std::string> heads;
         for (const auto& m : dialogs.dialogs.messages) heads.push_back(m.text.substr(0, m.text.find('\n')));
@@ -157,6 +167,7 @@ TEST_F(ControllerCloneTest, ReadOverUnsavedEditsAsksToSaveFirst) {
 TEST_F(ControllerCloneTest, WriteConfirmedIdentifiesTwiceAndReportsSuccess) {
     RadioSimProcess sim({"--mobile", "--save", dir.file("radio.tdf")});
     connect(sim);
+    writable();
     dialogs.dialogs.answer(platform::DlgAnswer::Ok);  // the confirmation
     dialogs.dialogs.answer(platform::DlgAnswer::Ok);  // the success box
     controller.CloneWrite();
@@ -173,6 +184,7 @@ TEST_F(ControllerCloneTest, WriteConfirmedIdentifiesTwiceAndReportsSuccess) {
 TEST_F(ControllerCloneTest, WriteCancelledLeavesTheRadioUntouchedAfterOneIdentification) {
     RadioSimProcess sim({"--mobile", "--save", dir.file("radio.tdf")});
     connect(sim);
+    writable();
     dialogs.dialogs.answer(platform::DlgAnswer::Cancel);
     controller.CloneWrite();
     waitIdle();
@@ -181,6 +193,98 @@ TEST_F(ControllerCloneTest, WriteCancelledLeavesTheRadioUntouchedAfterOneIdentif
     EXPECT_EQ(sim.terminate(), 0);
     EXPECT_FALSE(std::filesystem::exists(dir.file("radio.tdf")));
     EXPECT_TRUE(view.enabled);
+}
+
+// The guards refuse before the port is even opened: the radio's trace stays empty.
+TEST_F(ControllerCloneTest, RefusedWritesPutNothingOnTheLine) {
+    const cmcEeprom initial = controller.CurrentImage();
+    struct Case {
+        const char* what;
+        bool channel;
+        int errors;
+        const char* text;
+    } cases[] = {
+        {"no programmed channel", false, 0, "GI_AppMess_CloneErr_NoActualCh"},
+        {"no programmed channel and an error", false, 1, "GI_AppMess_CloneErr_NoActualCh"},
+        {"an error of the warning check", true, 1, "GI_Mess_DataError"},
+    };
+    for (const Case& c : cases) {
+        const std::string trace = dir.file("trace.txt");
+        std::filesystem::remove(trace);
+        RadioSimProcess sim({"--mobile", "--trace", trace});
+        connect(sim);
+        controller.CurrentImage().Assign(initial);
+        if (c.channel) writable();
+        controller.extraErrors = c.errors;
+        dialogs.dialogs.messages.clear();
+        controller.CloneWrite();
+        EXPECT_FALSE(controller.Clone().Busy()) << c.what;
+        ASSERT_EQ(dialogs.dialogs.messages.size(), 1u) << c.what;
+        EXPECT_EQ(dialogs.dialogs.messages.front().text, GTex().GetBlock(c.text)) << c.what;
+        EXPECT_EQ(dialogs.dialogs.messages.front().icon, platform::DlgIcon::Error) << c.what;
+        EXPECT_TRUE(controller.identifications.empty()) << c.what;
+        EXPECT_TRUE(view.enabled) << c.what;
+        EXPECT_EQ(sim.terminate(), 0);
+        EXPECT_TRUE(std::filesystem::exists(trace)) << c.what;
+        EXPECT_EQ(traceLines(trace), std::vector<std::string>{}) << c.what;
+    }
+}
+
+TEST_F(ControllerCloneTest, AHandheldKindIsNotWrittenToAMobileRadio) {
+    const std::string trace = dir.file("trace.txt");
+    RadioSimProcess sim({"--mobile", "--save", dir.file("radio.tdf"), "--trace", trace});
+    connect(sim);
+    controller.ChangeModel(0, false);  // LMR handheld
+    writable();
+    controller.CloneWrite();
+    waitIdle();
+    EXPECT_EQ(controller.identifications, std::vector<int>{0});
+    ASSERT_EQ(dialogs.dialogs.messages.size(), 1u) << "refused before the question";
+    EXPECT_EQ(dialogs.dialogs.messages.front().text, GTex().GetBlock("GI_Mess_CloneErr2781_Head"));
+    EXPECT_EQ(dialogs.dialogs.messages.front().icon, platform::DlgIcon::Error);
+    EXPECT_EQ(sim.terminate(), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("radio.tdf")));
+    for (const std::string& frame : traceLines(trace)) {
+        EXPECT_TRUE(frame == "E0" || frame.rfind("E8 ", 0) == 0) << "only the identification and its speed: " << frame;
+    }
+}
+
+// The radio holds the copy prepared for it: the windows of the two-tone codes for its
+// revision (computed by hand here) and its level at 0x108; the current image keeps its own.
+TEST_F(ControllerCloneTest, WrittenRadioHoldsThePreparedCopyWithTheWindowsForItsRevision) {
+    const cmcEeprom initial = controller.CurrentImage();
+    struct Case {
+        const char* revision;
+        std::uint16_t lower1, upper1, lower2, upper2;
+    } cases[] = {
+        {"1.0", 9700, 10300, 2474, 2627},  // 3 %: 10000 and 2550 (0.1 Hz)
+        {"1.2", 9800, 10200, 2499, 2601},  // 2 %
+    };
+    for (const Case& c : cases) {
+        const std::string saved = dir.file(std::string("radio-") + c.revision + ".tdf");
+        RadioSimProcess sim({"--mobile", "--save", saved, "--level", "3", "--revision", c.revision});
+        connect(sim);
+        controller.CurrentImage().Assign(initial);
+        writable();
+        testsupport::setTwoTone(controller.CurrentImage(), {3, 10000, 2550});
+        const cmcEeprom before = controller.CurrentImage();
+        dialogs.dialogs.messages.clear();
+        dialogs.dialogs.answer(platform::DlgAnswer::Ok);
+        dialogs.dialogs.answer(platform::DlgAnswer::Ok);
+        controller.CloneWrite();
+        waitIdle();
+        ASSERT_EQ(dialogs.dialogs.messages.size(), 2u) << c.revision;
+        EXPECT_EQ(dialogs.dialogs.messages[1].text, GTex().GetBlock("GI_Mess_CloneWrite_Succeeded"));
+        ASSERT_EQ(sim.terminate(), 0);
+
+        cmcEeprom expected = before;
+        testsupport::setWindows(expected, 3, c.lower1, c.upper1, c.lower2, c.upper2);
+        EXPECT_EQ(testsupport::differencesFromPrepared(testsupport::eepromOf(saved), expected,
+                                                       controller.InitialImage(), 4, 3),
+                  std::vector<std::int32_t>{})
+            << c.revision;
+        EXPECT_TRUE(controller.CurrentImage().Equals(before)) << "the windows went into the copy only";
+    }
 }
 
 TEST_F(ControllerCloneTest, CloneInformationShowsTheRadiosIdentity) {
