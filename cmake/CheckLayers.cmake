@@ -7,7 +7,7 @@
 # A layer may include its own headers and those of every layer listed before it. Folders
 # below a layer belong to it (src/platform/posix is platform), except the Qt backends in
 # src/platform/qt, which belong to the skin. src/ui may include everything; the tools say
-# in TOOL_RULES what they may use.
+# in TOOL_RULES what they may use (the virtual radio's tests as well).
 
 cmake_minimum_required(VERSION 3.25)
 string(REPLACE "," ";" LAYERS "${LAYERS}")
@@ -15,6 +15,7 @@ string(REPLACE "," ";" LAYERS "${LAYERS}")
 # Tools and the layers they may include ("tool-folder=layer,layer").
 set(TOOL_RULES
   "tools/radiosim=platform,overlay,image"  # the virtual radio shares no protocol code
+  "tests/radiosim=platform,overlay,image"  # nor do its tests
   "tools/mkimage=platform,overlay,image,comm,values,sheets,app"
   "tools/clone=platform,overlay,image,comm,values,sheets,app")
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -43,18 +44,32 @@ void Walk(std::vector<cuiTreeNode>& nodes, ItemPath& path,
     }
 }
 
-bool Delete(std::vector<cuiTreeNode>& nodes, const std::function<bool(const cuiTreeNode&)>& match) {
-    bool any = false;
+using NodeMatch = std::function<bool(const cuiTreeNode&, const cuiTreeNode*)>;
+
+void Delete(std::vector<cuiTreeNode>& nodes, const cuiTreeNode* parent, const NodeMatch& match) {
     for (auto it = nodes.begin(); it != nodes.end();) {
-        if (match(*it)) {
+        if (match(*it, parent)) {
             it = nodes.erase(it);
-            any = true;
         } else {
-            any = Delete(it->children, match) || any;
+            Delete(it->children, &*it, match);
             ++it;
         }
     }
-    return any;
+}
+
+// Which nodes stay, in depth-first order, and the position of the selected one. A node
+// below one that goes goes with it.
+void Survey(const std::vector<cuiTreeNode>& nodes, const cuiTreeNode* parent, bool parentStays,
+            const NodeMatch& match, const ItemPath& selected, ItemPath& path, std::vector<bool>& stays,
+            std::optional<std::size_t>& selectedAt) {
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        path.push_back(static_cast<int>(i));
+        const bool stay = parentStays && !match(nodes[i], parent);
+        if (path == selected) selectedAt = stays.size();
+        stays.push_back(stay);
+        Survey(nodes[i].children, &nodes[i], stay, match, selected, path, stays, selectedAt);
+        path.pop_back();
+    }
 }
 
 bool Listed(const std::vector<std::string>& links, const std::string& link) {
@@ -124,8 +139,34 @@ ItemPath cuiSheetTree::FindLink(const std::string& link) {
 }
 
 void cuiSheetTree::DeleteWhere(const std::function<bool(const cuiTreeNode&)>& match) {
-    while (Delete(roots_, match)) {
+    DeleteWhere([&match](const cuiTreeNode& node, const cuiTreeNode*) { return match(node); });
+}
+
+void cuiSheetTree::DeleteWhere(const NodeMatch& match) {
+    std::vector<bool> stays;
+    std::optional<std::size_t> selectedAt;
+    ItemPath path;
+    Survey(roots_, nullptr, true, match, selected_, path, stays, selectedAt);
+    Delete(roots_, nullptr, match);
+    if (!selectedAt) return;  // the selection named no node: nothing to keep it on
+
+    // The node to select, by its depth-first position before the deletion.
+    std::optional<std::size_t> target;
+    for (std::size_t i = *selectedAt; i < stays.size() && !target; ++i) {
+        if (stays[i]) target = i;
     }
+    for (std::size_t i = *selectedAt; i > 0 && !target; --i) {
+        if (stays[i - 1]) target = i - 1;
+    }
+    selected_.clear();
+    if (!target) return;
+    // Its position among the nodes left is the number of those left before it.
+    const auto before = stays.begin() + static_cast<std::ptrdiff_t>(*target);
+    const auto wanted = static_cast<std::size_t>(std::count(stays.begin(), before, true));
+    std::size_t at = 0;
+    ForEach([&](cuiTreeNode&, const ItemPath& p) {
+        if (at++ == wanted) selected_ = p;
+    });
 }
 
 void cuiSheetTree::ApplyMarks(const std::vector<std::string>& errorLinks,

@@ -38,7 +38,11 @@ public:
     void ForEach(const std::function<void(cuiTreeNode&, const ItemPath&)>& visit);
     ItemPath FindLink(const std::string& link);
 
-    // Deletes, pass after pass, every node whose flags match until none does.
+    // Deletes every node that `match` picks, with everything below it; `match` sees the node
+    // and its parent (none for a root). The selection stays on its node, or moves to the first
+    // node after it that is left (the last node left when none is), never onto a node that is
+    // gone.
+    void DeleteWhere(const std::function<bool(const cuiTreeNode& node, const cuiTreeNode* parent)>& match);
     void DeleteWhere(const std::function<bool(const cuiTreeNode&)>& match);
 
     const ItemPath& Selected() const { return selected_; }

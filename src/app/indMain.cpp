@@ -125,24 +125,14 @@ void indMain::RefreshBankIcons() {
 void indMain::PruneTree() {
     cuiSheetTree* tree = Tree();
     if (!tree) return;
-    cuiTreeNode* selectedNode = tree->NodeAt(tree->Selected());
-    const std::string selectedLink = selectedNode ? selectedNode->Link() : std::string();
-
     const int kind = ModelKind();
     std::uint32_t remove = 0;
     if (!MakerMode()) remove |= kNodeMakerOnly;
     remove |= model::isLmr(kind) ? kNodeNotLmr : kNodeLmrOnly;
     if (!model::isBiisPmr(kind)) remove |= kNodeBiisOnly;
     if (!model::isP25(kind)) remove |= kNodeP25Only;
-    tree->DeleteWhere([remove](const cuiTreeNode& n) { return (n.NodeFlags() & remove) != 0; });
-    tree->ForEach([](cuiTreeNode& n, const ItemPath&) {
-        if (n.Link() == kMemoryChannelsLink) n.children.clear();
+    // The tree moves the selection to the node after when the node it was on is gone.
+    tree->DeleteWhere([remove](const cuiTreeNode& n, const cuiTreeNode* parent) {
+        return (n.NodeFlags() & remove) != 0 || (parent && parent->Link() == kMemoryChannelsLink);
     });
-
-    // The selection moves on when the node it was on is gone.
-    cuiTreeNode* now = tree->NodeAt(tree->Selected());
-    if (!now || now->Link() != selectedLink) {
-        const ItemPath again = tree->FindLink(selectedLink);
-        tree->SetSelected(again.empty() ? ItemPath{0} : again);
-    }
 }

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -221,6 +223,37 @@ TEST_F(CloneOverPtyTest, LiveItemsAreAnsweredFromTheRadiosTables) {
     EXPECT_EQ(got, std::string(kExpected, sizeof kExpected - 1));
 }
 
+TEST_F(CloneOverPtyTest, TheTraceNamesEachFrameAtOnceAndTheDetectorAnswersItsShape) {
+    const std::string trace = dir.file("trace.txt");
+    RadioSimProcess sim({"--trace", trace, "--detector", "linear:0-255"});
+    ASSERT_FALSE(sim.device().empty());
+    auto traced = [&] {
+        std::ifstream in(trace, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    ASSERT_TRUE(std::filesystem::exists(trace)) << "made at start-up";
+    EXPECT_EQ(traced(), "");
+    cmcComm comm;
+    ASSERT_TRUE(comm.openPath(sim.device(), "9600,N,8,1"));
+    // Set item 0x41 to 0xC4, then read parameter 3: a rising detector reads the value set.
+    const std::vector<std::uint8_t> frames =
+        cmcCloneDrv::decodeHexText("FEFE EE EF E8 2897 0000 41 4334 FD FEFE EE EF E8 2897 0000 03 3033 FD");
+    comm.send(frames.data(), static_cast<std::int32_t>(frames.size()));
+    std::string got;
+    loop.runUntil(
+        [&] {
+            std::uint8_t buffer[64];
+            const std::int32_t n = comm.read(buffer, sizeof buffer);
+            got.append(reinterpret_cast<char*>(buffer), static_cast<std::size_t>(n));
+            return got.size() >= 26;
+        },
+        5000);
+    static const char kExpected[] = "\xFE\xFE\xEF\xEE\xE8\x28\x97\x00\x00\x41" "C4\xFD"
+                                    "\xFE\xFE\xEF\xEE\xE8\x28\x97\x00\x00\x03" "C4\xFD";
+    EXPECT_EQ(got, std::string(kExpected, sizeof kExpected - 1));
+    EXPECT_EQ(traced(), "E8 41 C4\nE8 03 03\n") << "read while the radio still runs";
+}
+
 TEST_F(CloneOverPtyTest, TheLinkNamesTheDeviceUntilTheRadioStops) {
     const std::string link = dir.file("radio-link");
     RadioSimProcess sim({"--link", link});
@@ -237,7 +270,8 @@ TEST(RadioSimCommandLine, BadArgumentsAreAUsageError) {
     const std::string program = std::string(TRELVIX_BIN_DIR) + "/trelvix-radiosim";
     ASSERT_TRUE(std::filesystem::exists(program)) << program << " was not built";
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"--fault", "no-such-fault"}, {"--codes", "12"}, {"--end", "FFFF"}, {"--bogus"}}) {
+             {"--fault", "no-such-fault"}, {"--codes", "12"}, {"--end", "FFFF"}, {"--bogus"},
+             {"--detector", "peak:120-100"}, {"--detector", "linear:0-256"}, {"--detector"}, {"--trace"}}) {
         RadioSimProcess sim(args);
         EXPECT_TRUE(sim.device().empty()) << args[0];
         EXPECT_EQ(sim.waitExit(), 64) << args[0] << ": the usage error's exit status";

@@ -57,6 +57,24 @@ std::string dataText(std::int32_t address, const std::uint8_t* bytes, int count)
     return text;
 }
 
+// Item codes with a meaning of their own to the radio.
+constexpr std::uint8_t kItemChannel = 0x00;
+constexpr std::uint8_t kItemLineSpeed = 0x01;
+constexpr std::uint8_t kItemReading = 0x03;
+constexpr std::uint8_t kItemSelectAddress = 0x40;
+constexpr std::uint8_t kItemWriteByte = 0x41;
+constexpr std::uint8_t kDetectorParameter = 3;
+
+// A decimal number 0..255 that fills the whole text.
+std::optional<int> byteNumber(std::string_view text) {
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    int n = 0;
+    for (char c : text) n = n * 10 + (c - '0');
+    return n <= 255 ? std::optional(n) : std::nullopt;
+}
+
 std::vector<std::uint8_t> asBytes(std::string_view text) { return {text.begin(), text.end()}; }
 
 }  // namespace
@@ -72,6 +90,63 @@ std::string faultNames() {
     std::string names;
     for (const FaultName& f : kFaults) names += (names.empty() ? "" : ", ") + std::string(f.name);
     return names;
+}
+
+std::uint8_t DetectorShape::reading(std::uint8_t swept) const {
+    const int v = swept;
+    switch (kind) {
+        case Kind::Flat: return static_cast<std::uint8_t>(first);
+        case Kind::Linear: return static_cast<std::uint8_t>(first + (second - first) * v / 255);
+        case Kind::Peak: {
+            const int distance = v < first ? first - v : v > second ? v - second : 0;
+            return static_cast<std::uint8_t>(std::max(0, 200 - 4 * distance));
+        }
+    }
+    return 0;
+}
+
+std::optional<DetectorShape> detectorFromText(std::string_view text) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos) return std::nullopt;
+    const std::string_view name = text.substr(0, colon);
+    const std::string_view numbers = text.substr(colon + 1);
+    DetectorShape shape;
+    if (name == "flat") {
+        const auto n = byteNumber(numbers);
+        if (!n) return std::nullopt;
+        shape.first = shape.second = *n;
+        return shape;
+    }
+    if (name != "linear" && name != "peak") return std::nullopt;
+    shape.kind = name == "linear" ? DetectorShape::Kind::Linear : DetectorShape::Kind::Peak;
+    const std::size_t dash = numbers.find('-');
+    if (dash == std::string_view::npos) return std::nullopt;
+    const auto a = byteNumber(numbers.substr(0, dash));
+    const auto b = byteNumber(numbers.substr(dash + 1));
+    if (!a || !b) return std::nullopt;
+    if (shape.kind == DetectorShape::Kind::Peak && *a > *b) return std::nullopt;
+    shape.first = *a;
+    shape.second = *b;
+    return shape;
+}
+
+std::string traceLine(const std::vector<std::uint8_t>& frame) {
+    // radio address, program address, command, then for E8: m m x x, item, two value characters
+    if (frame.size() < 3) return {};
+    std::string line;
+    appendHex(line, frame[2], 2);
+    if (frame[2] != 0xE8 || frame.size() < 10) return line;
+    line += ' ';
+    appendHex(line, frame[7], 2);
+    line += ' ';
+    const int high = hexDigit(static_cast<char>(frame[8]));
+    const int low = hexDigit(static_cast<char>(frame[9]));
+    if (high < 0 || low < 0) {
+        line += "??";
+    } else {
+        appendHex(line, static_cast<unsigned>(high << 4 | low), 2);
+    }
+    return line;
 }
 
 VirtualRadio::VirtualRadio(RadioConfig config, cmcEeprom image) : config_(std::move(config)), image_(std::move(image)) {
@@ -118,6 +193,7 @@ void VirtualRadio::receive(std::uint8_t byte) {
 }
 
 void VirtualRadio::frameComplete() {
+    if (onFrame && frame_.size() >= 3) onFrame(frame_);
     if (config_.fault == Fault::Silence) return;
     if (frame_.size() < 3 || frame_[0] != kRadioAddress || frame_[1] != kHostAddress) return;
     const std::uint8_t command = frame_[2];
@@ -256,7 +332,7 @@ void VirtualRadio::item(const std::vector<std::uint8_t>& body) {
     const std::uint8_t code = body[4];
     const int high = hexDigit(static_cast<char>(body[5]));
     const int low = hexDigit(static_cast<char>(body[6]));
-    if (code == 0x01) {
+    if (code == kItemLineSpeed) {
         // The line speed: "27" is 9,600 baud, "09" 38,400.
         if (body[5] == '2' && body[6] == '7') rate_ = 9600;
         if (body[5] == '0' && body[6] == '9') rate_ = 38400;
@@ -265,11 +341,18 @@ void VirtualRadio::item(const std::vector<std::uint8_t>& body) {
     if (high < 0 || low < 0) return;
     const auto value = static_cast<std::uint8_t>(high << 4 | low);
     std::uint8_t reply = value;
-    if (code == 0x03) {
+    if (code == kItemReading) {
         const auto it = kMeasurements.find(value);
         reply = it == kMeasurements.end() ? 0x00 : it->second;
+        if (value == kDetectorParameter && config_.detector) reply = config_.detector->reading(swept_);
     } else {
         adjustments_[code] = value;
+        if (code == kItemSelectAddress) {
+            selected_ = value;
+        } else if (code == kItemWriteByte && selected_) {
+            image_.SetByte(*selected_, value);
+        }
+        if (code != kItemChannel && code != kItemSelectAddress) swept_ = value;
     }
     std::vector<std::uint8_t> answer(body.begin(), body.begin() + 5);
     answer.push_back(static_cast<std::uint8_t>(kUpperDigits[reply >> 4]));

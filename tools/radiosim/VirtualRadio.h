@@ -34,6 +34,20 @@ enum class Fault {
 std::optional<Fault> faultFromName(std::string_view name);
 std::string faultNames();  // for the usage text
 
+// What the radio's detector reads (parameter 3 of item 03) as a function of the swept
+// value, so that the program's sweeps and searches meet a known answer.
+struct DetectorShape {
+    enum class Kind { Flat, Linear, Peak };
+    Kind kind = Kind::Flat;
+    int first = 0;   // flat: the reading; linear: the reading at 0; peak: the plateau's low end
+    int second = 0;  // linear: the reading at 255; peak: the plateau's high end
+
+    std::uint8_t reading(std::uint8_t swept) const;
+};
+// "flat:N", "linear:A-B" or "peak:LO-HI", decimal numbers 0..255 (LO <= HI); nothing when
+// the text is none of these.
+std::optional<DetectorShape> detectorFromText(std::string_view text);
+
 struct RadioConfig {
     std::uint16_t modelCode = 0x2897;
     std::uint16_t extraCode = 0x0000;
@@ -45,6 +59,7 @@ struct RadioConfig {
     std::string comment1 = "TRELVIX VIRTUAL";
     std::string comment2 = "RADIO";
     Fault fault = Fault::None;
+    std::optional<DetectorShape> detector;  // none: parameter 3 reads from the fixed table
 };
 
 class VirtualRadio {
@@ -67,6 +82,14 @@ public:
     std::function<void(const cmcEeprom&)> onWritten;
     // Adjustment values set by live items, by item code.
     const std::map<std::uint8_t, std::uint8_t>& adjustments() const { return adjustments_; }
+    // Called with every complete frame heard from the program (without preamble and FD,
+    // from the radio address on), before the radio acts on it, whether it answers or not.
+    std::function<void(const std::vector<std::uint8_t>&)> onFrame;
+    // The EEPROM address item 40 selected for item 41's byte writes; none before the first.
+    std::optional<std::uint8_t> selectedAddress() const { return selected_; }
+    // The value of the latest live item that sets a value on the radio (not the channel,
+    // the line speed, a reading or an address selection): what the detector answers to.
+    std::uint8_t sweptValue() const { return swept_; }
 
 private:
     void frameComplete();
@@ -92,6 +115,13 @@ private:
     int writeFrames_ = 0;
     cmcEeprom incoming_;
     std::map<std::uint8_t, std::uint8_t> adjustments_;
+    std::optional<std::uint8_t> selected_;
+    std::uint8_t swept_ = 0;
 };
+
+// The trace line of a frame heard from the program: "E8 II VV" for an item frame (item code
+// and value, "??" for a value that is not two upper-case hex digits), else the command byte
+// alone ("E0"). Empty for a frame too short to carry a command.
+std::string traceLine(const std::vector<std::uint8_t>& frame);
 
 }  // namespace radiosim

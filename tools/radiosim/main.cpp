@@ -2,7 +2,7 @@
 //
 //   trelvix-radiosim [--image FILE] [--save FILE] [--link PATH] [--mobile] [--pace]
 //                    [--fault NAME] [--codes MMMMXXXX] [--level N] [--end HHHH]
-//                    [--serial TEXT] [--revision N.N]
+//                    [--serial TEXT] [--revision N.N] [--detector SHAPE] [--trace FILE]
 //
 // The first line printed is the device path to open. The radio runs until terminated.
 #include "ImageFiles.h"
@@ -21,6 +21,7 @@
 #include <cstring>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,7 @@ namespace {
 constexpr int kUsageError = 64;
 
 struct Options {
-    std::string image, save, link;
+    std::string image, save, link, trace;
     bool pace = false;
     radiosim::RadioConfig radio;
     bool codesGiven = false;
@@ -44,7 +45,7 @@ void onSignal(int) {
 void usage(std::ostream& out) {
     out << "usage: trelvix-radiosim [--image FILE] [--save FILE] [--link PATH] [--mobile] [--pace]\n"
            "                        [--fault NAME] [--codes MMMMXXXX] [--level N] [--end HHHH]\n"
-           "                        [--serial TEXT] [--revision N.N]\n"
+           "                        [--serial TEXT] [--revision N.N] [--detector SHAPE] [--trace FILE]\n"
            "  --image FILE   serve the memory of this data file (default: a test pattern)\n"
            "  --save FILE    save what a clone write delivered to this data file\n"
            "  --link PATH    also make PATH a symbolic link to the device\n"
@@ -58,6 +59,15 @@ void usage(std::ostream& out) {
            "  --end HHHH     last EEPROM address a read delivers (default FF7F)\n"
            "  --serial TEXT  12 hexadecimal characters of the serial number\n"
            "  --revision N.N firmware revision\n"
+           "  --detector SHAPE  what the detector reads (item 03, parameter 3) against the value of\n"
+           "                 the latest item that sets one (not 00, 01, 03 or 40; 41 counts), decimal:\n"
+           "                 flat:N          always N (0..255)\n"
+           "                 linear:A-B      A at value 0 to B at 255 (A + (B - A) * value / 255)\n"
+           "                 peak:LO-HI      200 from LO to HI, 4 less per step outside, not below 0\n"
+           "                 (default: a fixed reading for each parameter)\n"
+           "  --trace FILE   write one line per frame heard from the program to FILE, at once:\n"
+           "                 \"E8 II VV\" for an item frame (\"??\" for a value that is not hex),\n"
+           "                 else the command byte (\"E0\"); the file is emptied at start-up\n"
            "The first line printed is the device path; the radio runs until terminated.\n";
 }
 
@@ -78,10 +88,14 @@ std::string parse(int argc, char** argv, Options& o) {
             o.radio.mobile = true;
         } else if (a == "--pace") {
             o.pace = true;
-        } else if (a == "--image" || a == "--save" || a == "--link") {
+        } else if (a == "--image" || a == "--save" || a == "--link" || a == "--trace") {
             std::string v = value();
             if (v.empty()) return a + " needs a path";
-            (a == "--image" ? o.image : a == "--save" ? o.save : o.link) = v;
+            (a == "--image" ? o.image : a == "--save" ? o.save : a == "--link" ? o.link : o.trace) = v;
+        } else if (a == "--detector") {
+            const auto shape = radiosim::detectorFromText(value());
+            if (!shape) return "--detector takes flat:N, linear:A-B or peak:LO-HI (decimal 0..255, LO <= HI)";
+            o.radio.detector = *shape;
         } else if (a == "--fault") {
             const auto f = radiosim::faultFromName(value());
             if (!f) return "--fault takes one of: " + radiosim::faultNames();
@@ -168,6 +182,20 @@ int main(int argc, char** argv) {
             std::cerr << "trelvix-radiosim: " << error << "\n";
         }
     };
+    // The trace exists (empty) before the device path is printed, so a test that reads it
+    // while the radio runs never meets a missing file.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> trace(nullptr, &std::fclose);
+    if (!o.trace.empty()) {
+        trace.reset(std::fopen(o.trace.c_str(), "w"));
+        if (!trace) {
+            std::cerr << "trelvix-radiosim: cannot write the trace " << o.trace << ": " << std::strerror(errno) << "\n";
+            return 1;
+        }
+        radio.onFrame = [file = trace.get()](const std::vector<std::uint8_t>& frame) {
+            std::fprintf(file, "%s\n", radiosim::traceLine(frame).c_str());
+            std::fflush(file);
+        };
+    }
     radiosim::PtyLine line(loop, radio, o.pace);
     std::string error;
     const std::string device = line.open(error);
