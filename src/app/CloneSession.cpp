@@ -170,21 +170,37 @@ void CloneSession::ReadAfterIdentify(CloneStatus status, const Done& done) {
 
 // ---------------------------------------------------------------- write
 
-std::optional<CloneSession::WritePlan> CloneSession::PrepareWrite(const WriteRequest& request) {
-    WritePlan plan{*request.image, {}};
+AddressRangeList CloneSession::WriteRanges(const WriteRequest& request, const cmcEeprom& packed) {
     const RangeKind kind = request.makerMode ? RangeKind::CloneRead : RangeKind::CloneWrite;
-    plan.ranges = rules_.AddressRanges(static_cast<int>(kind));
-    if (request.initial) rules_.NormaliseImage(plan.image, *request.initial, request.modelKind, true);
-    if (rules_.BuildParameterTable(plan.image, true)) return std::nullopt;
-    if (!plan.ranges.empty()) {
+    AddressRangeList ranges = rules_.AddressRanges(static_cast<int>(kind));
+    if (!ranges.empty()) {
         // The write ends with the 128-byte block that holds the end of the packed data,
         // and never beyond the range's own end (a packing that fills the EEPROM exactly
         // would otherwise name the working area behind it).
-        const std::int32_t used = plan.image.GetByte(kUsedEndAddress) << 8 | plan.image.GetByte(kUsedEndAddress + 1);
-        AddressRange& first = plan.ranges.front();
+        const std::int32_t used = packed.GetByte(kUsedEndAddress) << 8 | packed.GetByte(kUsedEndAddress + 1);
+        AddressRange& first = ranges.front();
         first.end = std::min((used & 0xFF80) | 0x7F, first.end);
     }
+    return ranges;
+}
+
+std::optional<CloneSession::WritePlan> CloneSession::PrepareWrite(const WriteRequest& request) {
+    WritePlan plan{*request.image, {}};
+    if (request.initial) rules_.NormaliseImage(plan.image, *request.initial, request.modelKind, true);
+    if (rules_.BuildParameterTable(plan.image, true)) return std::nullopt;
+    plan.ranges = WriteRanges(request, plan.image);
     return plan;
+}
+
+bool CloneSession::FitToRadio(WritePlan& plan, const WriteRequest& request, const CloneIdentity& radio) {
+    // What the family changes for this radio lives in the working area; only a packing
+    // carries it into the bytes that are sent.
+    if (rules_.PrepareForRadio(plan.image, request.modelKind, radio.block)) {
+        if (rules_.BuildParameterTable(plan.image, true)) return false;
+        plan.ranges = WriteRanges(request, plan.image);
+    }
+    plan.image.SetByte(kLevelAddress, radio.Level());
+    return true;
 }
 
 void CloneSession::Decline(const std::string& message) {
@@ -243,7 +259,10 @@ void CloneSession::WriteAfterIdentify(CloneStatus status, bool confirmed) {
         StartIdentify([this](CloneStatus s) { WriteAfterIdentify(s, true); });
         return;
     }
-    plan_->image.SetByte(kLevelAddress, identity_->Level());
+    if (!FitToRadio(*plan_, *write_, *identity_)) {
+        Decline(GTex().GetBlock("GI_AppMess_CloneWriteOverflow"));
+        return;
+    }
     progressTotal_ = Length(plan_->ranges);
     transferring_ = true;
     static_cast<void>(manager_.setImageSize(plan_->image.Size()));

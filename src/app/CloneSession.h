@@ -116,12 +116,17 @@ public:
     // end of `end`'s 16-byte block, never beyond the read kind's own end.
     AddressRangeList ReadRanges(std::int32_t end);
     // The copy of `request.image` a write sends and the ranges it covers; nothing when the
-    // image does not fit the radio (overflow). The radio's level goes in once it is known.
+    // image does not fit the radio (overflow). What depends on the radio goes in once it
+    // has identified itself (FitToRadio).
     struct WritePlan {
         cmcEeprom image;
         AddressRangeList ranges;
     };
     std::optional<WritePlan> PrepareWrite(const WriteRequest& request);
+    // The plan for the radio that identified itself as `radio`: the family's values for that
+    // radio, packed again when they changed the working area (with the range end that
+    // packing gives), and the radio's level. False when the packing no longer fits.
+    bool FitToRadio(WritePlan& plan, const WriteRequest& request, const CloneIdentity& radio);
     static constexpr std::int32_t kLevelAddress = 0x108;   // the radio's level, in the copy sent
     static constexpr std::int32_t kUsedEndAddress = 0x112;  // big-endian: end of the packed data
 
@@ -135,6 +140,8 @@ private:
     void WriteAfterIdentify(CloneStatus status, bool confirmed);
     bool StartLive(CloneOperation operation, const std::function<bool(indCloneMan::Completion)>& start, Done done);
     static std::int32_t Length(const AddressRangeList& ranges);
+    // The write ranges of a request, the first ending with the packed data of `packed`.
+    AddressRangeList WriteRanges(const WriteRequest& request, const cmcEeprom& packed);
 
     DocumentRules& rules_;
     std::int32_t imageSize_;

@@ -8,6 +8,7 @@
 #include "image/cmcEeprom.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 // What a radio family says about its data files and images.
@@ -31,6 +32,13 @@ public:
     virtual void NormaliseImage(cmcEeprom& image, const cmcEeprom& initial, int kind, bool forWriting) = 0;
     // Packs the working area into the EEPROM part; true when it overflowed.
     virtual bool BuildParameterTable(cmcEeprom& image, bool cloneWrite) = 0;
+    // The copy a clone write sends, once the radio has identified itself (`identification`
+    // is its model-information block): values of the working area that depend on the radio
+    // are brought up to date for it. True when the working area changed, so the copy has
+    // to be packed again before it is sent.
+    virtual bool PrepareForRadio(cmcEeprom& /*copy*/, int /*kind*/, std::span<const std::uint8_t> /*identification*/) {
+        return false;
+    }
 };
 
 // The outcome of reading a data file. The image is the file's, its working area rebuilt;

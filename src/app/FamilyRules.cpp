@@ -2,6 +2,7 @@
 
 #include "app/ImagePreparation.h"
 #include "app/ModelRules.h"
+#include "app/TwoToneWindows.h"
 
 std::int32_t FamilyRules::ModelCode() const { return model::kModelCode; }
 std::int32_t FamilyRules::ExtraCode() const { return model::kExtraCode; }
@@ -28,4 +29,11 @@ void FamilyRules::NormaliseImage(cmcEeprom& image, const cmcEeprom& initial, int
 
 bool FamilyRules::BuildParameterTable(cmcEeprom& image, bool cloneWrite) {
     return imageprep::buildParameterTable(image, cloneWrite);
+}
+
+bool FamilyRules::PrepareForRadio(cmcEeprom& copy, int kind, std::span<const std::uint8_t> identification) {
+    // A block too short to hold the revision counts as revision 0.
+    const std::uint8_t revision =
+        identification.size() > twotone::kRevisionByte ? identification[twotone::kRevisionByte] : 0;
+    return twotone::updateWindows(copy, kind, revision);
 }

@@ -16,4 +16,6 @@ public:
     int RebuildWorkingArea(cmcEeprom& image) override;
     void NormaliseImage(cmcEeprom& image, const cmcEeprom& initial, int kind, bool forWriting) override;
     bool BuildParameterTable(cmcEeprom& image, bool cloneWrite) override;
+    // The two-tone windows for the radio's firmware revision (LMR kinds).
+    bool PrepareForRadio(cmcEeprom& copy, int kind, std::span<const std::uint8_t> identification) override;
 };

@@ -1,5 +1,6 @@
 #include "app/indMain.h"
 
+#include "app/CloneWriteGuards.h"
 #include "app/FamilyRules.h"
 #include "app/ModelRules.h"
 #include "app/cuiSheetTree.h"
@@ -64,6 +65,22 @@ void indMain::RunWarningCheck(int& errors, int& warnings) {
     cuiMain::RunWarningCheck(errors, warnings);
     Events().Post(EvMsg::BanksChanged);
     Events().Post(EvMsg::ChannelsChanged);
+}
+
+void indMain::StartCloneWrite() {
+    // The guards look at the data that would be written, so an edit still open in a cell
+    // is committed first; a refused write touches no port.
+    Events().Send(EvMsg::CommitEdit);
+    const std::string refused = clonewrite::refusal(CurrentImage(), [this] {
+        int errors = 0, warnings = 0;
+        RunWarningCheck(errors, warnings);
+        return errors;
+    });
+    if (!refused.empty()) {
+        Tell(GTex().GetBlock(refused), platform::DlgIcon::Error);
+        return;
+    }
+    cuiMain::StartCloneWrite();
 }
 
 void indMain::ChangeModel(int kind, bool ask) {

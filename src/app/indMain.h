@@ -20,6 +20,7 @@ public:
     int CheckNewerData(const std::uint8_t* data, std::size_t size) override;                    // 5
     void AfterImageLoaded(cmcEeprom& image, int modelKind) override;                            // 6
     void RunWarningCheck(int& errors, int& warnings) override;                                  // 9
+    void StartCloneWrite() override;                                                            // 12
 
     int ModelKind() const override { return Settings().modelType; }
 

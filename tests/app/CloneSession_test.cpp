@@ -5,6 +5,7 @@
 #include "app/CloneSession.h"
 #include "app/FamilyRules.h"
 #include "comm/FakeRadio.h"
+#include "image/RecordAccessor.h"
 #include "overlay/cmcGTex.h"
 #include "platform/doubles/MemorySerial.h"
 #include "platform/doubles/VirtualScheduler.h"
@@ -197,6 +198,34 @@ TEST_F(CloneSessionTest, WriteAsksAfterOneIdentificationAndIdentifiesAgainBefore
     // The write ends with the 128-byte block that holds the end of the packed data.
     const std::int32_t used = image.GetByte(0x112) << 8 | image.GetByte(0x113);
     EXPECT_EQ(radio.dataAddresses.back(), ((used & 0xFF80) | 0x7F) - 15);
+}
+
+// The windows depend on the radio's revision, known only after the identification; they
+// must reach the bytes sent, not only the copy's working area.
+TEST_F(CloneSessionTest, TwoToneWindowsForTheRadiosRevisionReachTheBytesSent) {
+    cmcEeprom image = Initial();
+    RecordAccessor codes(image);
+    codes.load(12, 3);
+    codes.set(Fld::TwoT_RxFreq_1st, 10000);  // 1000.0 Hz
+    codes.set(Fld::TwoT_RxFreq_2nd, 2550);
+    codes.store(12, 3);
+    radio.modelInfo[34] = 0x10;  // revision 1.0: 3 %
+    ASSERT_TRUE(session.Write(WriteOf(image, true), Record()));
+    const CloneOutcome o = Finish();
+    ASSERT_TRUE(o.ok()) << o.message;
+
+    // What the radio holds, unpacked as a read of it would be.
+    cmcEeprom sent(cmcEeprom::kImageSize);
+    sent.WriteBlock(0, radio.received.Data(), cmcEeprom::kEepromSize);
+    rules.RebuildWorkingArea(sent);
+    RecordAccessor got(sent);
+    got.load(12, 3);
+    EXPECT_EQ(got.get(Fld::TwoT_RxFreq_1st), 10000u);
+    EXPECT_EQ(got.get(Fld::TwoT_Lower1), 9700u);
+    EXPECT_EQ(got.get(Fld::TwoT_Upper1), 10300u);
+    EXPECT_EQ(got.get(Fld::TwoT_Lower2), 2474u);
+    EXPECT_EQ(got.get(Fld::TwoT_Upper2), 2627u);
+    EXPECT_EQ(sent.GetByte(CloneSession::kLevelAddress), 2) << "the level still goes in after the packing";
 }
 
 TEST_F(CloneSessionTest, WriteCancelledAtTheQuestionSendsNothing) {

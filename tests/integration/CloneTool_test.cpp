@@ -2,22 +2,27 @@
 // what a fleet script sees (exit status, stdout, stderr) for every command.
 #include "RadioSimProcess.h"
 #include "ToolProcess.h"
+#include "WritableImages.h"
 #include "app/DocumentService.h"
 #include "app/FamilyRules.h"
 #include "image/RecordAccessor.h"
 #include "image/cmcIcfFile.h"
+#include "overlay/cmcGTex.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 using testsupport::RadioSimProcess;
 using testsupport::runTool;
 using testsupport::ToolRun;
+using testsupport::traceLines;
+using testsupport::writableFile;
 
 namespace {
 
@@ -62,7 +67,8 @@ TEST(CloneToolTest, IdentifyPrintsTheRadiosIdentityAsLinesOrJson) {
 // first's over the written range, apart from the radio level that preparation puts at 0x108.
 TEST(CloneToolTest, ReadFromOneRadioAndWriteToAnother) {
     testsupport::TempDir dir;
-    RadioSimProcess first({"--mobile", "--image", kMobileFile});
+    const std::string served = writableFile(dir.file("served.tdf"));
+    RadioSimProcess first({"--mobile", "--image", served});
     RadioSimProcess second({"--mobile", "--save", dir.file("second.tdf"), "--level", "3"});
     ASSERT_FALSE(first.device().empty());
     ASSERT_FALSE(second.device().empty());
@@ -72,7 +78,7 @@ TEST(CloneToolTest, ReadFromOneRadioAndWriteToAnother) {
     ASSERT_EQ(write.status, 0) << write.err;
     ASSERT_EQ(second.terminate(), 0);
 
-    const cmcEeprom source = loadEeprom(kMobileFile);
+    const cmcEeprom source = loadEeprom(served);
     const cmcEeprom written = loadEeprom(dir.file("second.tdf"));
     const std::int32_t used = source.GetByte(0x112) << 8 | source.GetByte(0x113);
     const std::int32_t end = (used & 0xFF80) | 0x7F;
@@ -82,6 +88,64 @@ TEST(CloneToolTest, ReadFromOneRadioAndWriteToAnother) {
     }
     EXPECT_EQ(differ, std::vector<std::int32_t>{0x108});
     EXPECT_EQ(written.GetByte(0x108), 3) << "the second radio's level";
+}
+
+// The program's guards, with the program's words on stderr and the status of a write
+// refused before anything was sent; the radio's trace shows no frame at all.
+TEST(CloneToolTest, WriteGuardsRefuseWithTheProgramsTextsAndNoTraffic) {
+    cmcGTex overlay;
+    overlay.AttachFile(std::string(TRELVIX_SOURCE_DIR) + "/data/Trelvix.OVL");
+    ScopedGTex install(overlay);
+    testsupport::TempDir dir;
+    const std::string trace = dir.file("trace.txt");
+    RadioSimProcess sim({"--mobile", "--trace", trace});
+    ASSERT_FALSE(sim.device().empty());
+    const ToolRun run = clone({"write", "--port", sim.device(), "--in", kMobileFile, "--yes"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, GTex().GetBlock("GI_AppMess_CloneErr_NoActualCh") + "\n");
+    EXPECT_TRUE(run.out.empty()) << run.out;
+    EXPECT_EQ(sim.terminate(), 0);
+    EXPECT_TRUE(std::filesystem::exists(trace));
+    EXPECT_EQ(traceLines(trace), std::vector<std::string>{});
+}
+
+TEST(CloneToolTest, AHandheldFileIsNotWrittenToAMobileRadio) {
+    cmcGTex overlay;
+    overlay.AttachFile(std::string(TRELVIX_SOURCE_DIR) + "/data/Trelvix.OVL");
+    ScopedGTex install(overlay);
+    testsupport::TempDir dir;
+    const std::string trace = dir.file("trace.txt");
+    RadioSimProcess sim({"--mobile", "--save", dir.file("radio.tdf"), "--trace", trace});
+    ASSERT_FALSE(sim.device().empty());
+    const std::string handheld = writableFile(dir.file("handheld.tdf"), "Init_LMR.tdf");
+    const ToolRun run = clone({"write", "--port", sim.device(), "--in", handheld, "--yes"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, GTex().GetBlock("GI_Mess_CloneErr2781_Head") + "\n");
+    EXPECT_EQ(sim.terminate(), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("radio.tdf")));
+    const std::vector<std::string> frames = traceLines(trace);
+    EXPECT_EQ(std::count(frames.begin(), frames.end(), "E0"), 1) << "one identification";
+    for (const std::string& frame : frames) {
+        EXPECT_TRUE(frame == "E0" || frame.rfind("E8 ", 0) == 0) << "only the identification and its speed: " << frame;
+    }
+}
+
+// The radio holds the copy prepared for it, with the two-tone windows for its revision
+// (3 % for 1.0, computed by hand) and its level at 0x108.
+TEST(CloneToolTest, WrittenRadioHoldsThePreparedCopyWithTheWindowsForItsRevision) {
+    testsupport::TempDir dir;
+    const std::string file =
+        writableFile(dir.file("tones.tdf"), "Init_LMR_Mob.tdf", testsupport::TwoToneCode{3, 10000, 2550});
+    RadioSimProcess sim({"--mobile", "--save", dir.file("radio.tdf"), "--level", "3", "--revision", "1.0"});
+    ASSERT_FALSE(sim.device().empty());
+    const ToolRun run = clone({"write", "--port", sim.device(), "--in", file, "--yes"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(sim.terminate(), 0);
+    testsupport::OpenedFile opened = testsupport::openFile(file);
+    testsupport::setWindows(opened.image, 3, 9700, 10300, 2474, 2627);
+    EXPECT_EQ(testsupport::differencesFromPrepared(loadEeprom(dir.file("radio.tdf")), opened.image, opened.initial,
+                                                   opened.kind, 3),
+              std::vector<std::int32_t>{});
 }
 
 TEST(CloneToolTest, WriteWithoutYesIsAUsageErrorAndSendsNothing) {
@@ -110,12 +174,13 @@ TEST(CloneToolTest, EachFaultEndsWithItsStatusAndMessage) {
         {{"--fault", "e6-01", "--mobile"}, "write", 10},
     };
     testsupport::TempDir dir;
+    const std::string writable = writableFile(dir.file("writable.tdf"));
     for (const Case& c : cases) {
         RadioSimProcess sim(c.radio);
         ASSERT_FALSE(sim.device().empty());
         std::vector<std::string> args = {c.command, "--port", sim.device()};
         if (std::string(c.command) == "read") args.insert(args.end(), {"--out", dir.file("out.tdf")});
-        if (std::string(c.command) == "write") args.insert(args.end(), {"--in", kMobileFile, "--yes"});
+        if (std::string(c.command) == "write") args.insert(args.end(), {"--in", writable, "--yes"});
         const ToolRun run = clone(args);
         EXPECT_EQ(run.status, c.status) << c.command << " " << c.radio[1] << "\n" << run.err;
         EXPECT_FALSE(run.err.empty()) << c.radio[1];
@@ -140,8 +205,10 @@ TEST(CloneToolTest, InterruptedReadLeavesNoFileAndSaysSo) {
 }
 
 TEST(CloneToolTest, InterruptedWriteEndsCleanly) {
+    testsupport::TempDir dir;
     RadioSimProcess sim({"--pace", "--mobile"});
-    const ToolRun run = clone({"write", "--port", sim.device(), "--in", kMobileFile, "--yes"}, {SIGINT, 1500});
+    const ToolRun run =
+        clone({"write", "--port", sim.device(), "--in", writableFile(dir.file("w.tdf")), "--yes"}, {SIGINT, 1500});
     EXPECT_EQ(run.status, 130) << run.err;
     EXPECT_EQ(clone({"identify", "--port", sim.device()}).status, 0);
 }

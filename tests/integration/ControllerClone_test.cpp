@@ -4,11 +4,13 @@
 #include "image/cmcIcfFile.h"
 #include "overlay/cmcGTex.h"
 
+#include <algorithm>
 #include <filesystem>
 
 using testsupport::ControllerCloneTest;
 using testsupport::kMobileFile;
 using testsupport::RadioSimProcess;
+using testsupport::traceLines;
 
 namespace {
 
@@ -76,6 +78,7 @@ TEST_F(ControllerCloneTest, ReadOverUnsavedEditsAsksToSaveFirst) {
 TEST_F(ControllerCloneTest, WriteConfirmedIdentifiesTwiceAndReportsSuccess) {
     RadioSimProcess sim({"--mobile", "--save", dir.file("radio.tdf")});
     connect(sim);
+    writable();
     dialogs.dialogs.answer(platform::DlgAnswer::Ok);  // the confirmation
     dialogs.dialogs.answer(platform::DlgAnswer::Ok);  // the success box
     controller.CloneWrite();
@@ -92,6 +95,7 @@ TEST_F(ControllerCloneTest, WriteConfirmedIdentifiesTwiceAndReportsSuccess) {
 TEST_F(ControllerCloneTest, WriteCancelledLeavesTheRadioUntouchedAfterOneIdentification) {
     RadioSimProcess sim({"--mobile", "--save", dir.file("radio.tdf")});
     connect(sim);
+    writable();
     dialogs.dialogs.answer(platform::DlgAnswer::Cancel);
     controller.CloneWrite();
     waitIdle();
@@ -100,6 +104,100 @@ TEST_F(ControllerCloneTest, WriteCancelledLeavesTheRadioUntouchedAfterOneIdentif
     EXPECT_EQ(sim.terminate(), 0);
     EXPECT_FALSE(std::filesystem::exists(dir.file("radio.tdf")));
     EXPECT_TRUE(view.enabled);
+}
+
+// The guards refuse before the port is even opened: the radio's trace stays empty.
+TEST_F(ControllerCloneTest, RefusedWritesPutNothingOnTheLine) {
+    const cmcEeprom initial = controller.CurrentImage();
+    struct Case {
+        const char* what;
+        bool channel;
+        int errors;
+        const char* text;
+    } cases[] = {
+        {"no programmed channel", false, 0, "GI_AppMess_CloneErr_NoActualCh"},
+        {"no programmed channel and an error", false, 1, "GI_AppMess_CloneErr_NoActualCh"},
+        {"an error of the warning check", true, 1, "GI_Mess_DataError"},
+    };
+    for (const Case& c : cases) {
+        const std::string trace = dir.file("trace.txt");
+        std::filesystem::remove(trace);
+        RadioSimProcess sim({"--mobile", "--trace", trace});
+        connect(sim);
+        controller.CurrentImage().Assign(initial);
+        if (c.channel) writable();
+        controller.extraErrors = c.errors;
+        dialogs.dialogs.messages.clear();
+        controller.CloneWrite();
+        EXPECT_FALSE(controller.Clone().Busy()) << c.what;
+        ASSERT_EQ(dialogs.dialogs.messages.size(), 1u) << c.what;
+        EXPECT_EQ(dialogs.dialogs.messages.front().text, GTex().GetBlock(c.text)) << c.what;
+        EXPECT_EQ(dialogs.dialogs.messages.front().icon, platform::DlgIcon::Error) << c.what;
+        EXPECT_TRUE(controller.identifications.empty()) << c.what;
+        EXPECT_TRUE(view.enabled) << c.what;
+        EXPECT_EQ(sim.terminate(), 0);
+        EXPECT_TRUE(std::filesystem::exists(trace)) << c.what;
+        EXPECT_EQ(traceLines(trace), std::vector<std::string>{}) << c.what;
+    }
+}
+
+TEST_F(ControllerCloneTest, AHandheldKindIsNotWrittenToAMobileRadio) {
+    const std::string trace = dir.file("trace.txt");
+    RadioSimProcess sim({"--mobile", "--save", dir.file("radio.tdf"), "--trace", trace});
+    connect(sim);
+    controller.ChangeModel(0, false);  // LMR handheld
+    writable();
+    controller.CloneWrite();
+    waitIdle();
+    EXPECT_EQ(controller.identifications, std::vector<int>{0});
+    ASSERT_EQ(dialogs.dialogs.messages.size(), 1u) << "refused before the question";
+    EXPECT_EQ(dialogs.dialogs.messages.front().text, GTex().GetBlock("GI_Mess_CloneErr2781_Head"));
+    EXPECT_EQ(dialogs.dialogs.messages.front().icon, platform::DlgIcon::Error);
+    EXPECT_EQ(sim.terminate(), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("radio.tdf")));
+    const std::vector<std::string> frames = traceLines(trace);
+    EXPECT_EQ(std::count(frames.begin(), frames.end(), "E0"), 1) << "one identification";
+    for (const std::string& frame : frames) {
+        EXPECT_TRUE(frame == "E0" || frame.rfind("E8 ", 0) == 0) << "only the identification and its speed: " << frame;
+    }
+}
+
+// The radio holds the copy prepared for it: the windows of the two-tone codes for its
+// revision (computed by hand here) and its level at 0x108; the current image keeps its own.
+TEST_F(ControllerCloneTest, WrittenRadioHoldsThePreparedCopyWithTheWindowsForItsRevision) {
+    const cmcEeprom initial = controller.CurrentImage();
+    struct Case {
+        const char* revision;
+        std::uint16_t lower1, upper1, lower2, upper2;
+    } cases[] = {
+        {"1.0", 9700, 10300, 2474, 2627},  // 3 %: 10000 and 2550 (0.1 Hz)
+        {"1.2", 9800, 10200, 2499, 2601},  // 2 %
+    };
+    for (const Case& c : cases) {
+        const std::string saved = dir.file(std::string("radio-") + c.revision + ".tdf");
+        RadioSimProcess sim({"--mobile", "--save", saved, "--level", "3", "--revision", c.revision});
+        connect(sim);
+        controller.CurrentImage().Assign(initial);
+        writable();
+        testsupport::setTwoTone(controller.CurrentImage(), {3, 10000, 2550});
+        const cmcEeprom before = controller.CurrentImage();
+        dialogs.dialogs.messages.clear();
+        dialogs.dialogs.answer(platform::DlgAnswer::Ok);
+        dialogs.dialogs.answer(platform::DlgAnswer::Ok);
+        controller.CloneWrite();
+        waitIdle();
+        ASSERT_EQ(dialogs.dialogs.messages.size(), 2u) << c.revision;
+        EXPECT_EQ(dialogs.dialogs.messages[1].text, GTex().GetBlock("GI_Mess_CloneWrite_Succeeded"));
+        ASSERT_EQ(sim.terminate(), 0);
+
+        cmcEeprom expected = before;
+        testsupport::setWindows(expected, 3, c.lower1, c.upper1, c.lower2, c.upper2);
+        EXPECT_EQ(testsupport::differencesFromPrepared(testsupport::eepromOf(saved), expected,
+                                                       controller.InitialImage(), 4, 3),
+                  std::vector<std::int32_t>{})
+            << c.revision;
+        EXPECT_TRUE(controller.CurrentImage().Equals(before)) << "the windows went into the copy only";
+    }
 }
 
 TEST_F(ControllerCloneTest, CloneInformationShowsTheRadiosIdentity) {

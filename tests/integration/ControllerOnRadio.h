@@ -2,6 +2,7 @@
 // The controller (with a window that records what it is shown) against the virtual radio
 // over a pseudo-terminal, on the poll loop, so that the radio's bytes arrive in real time.
 #include "RadioSimProcess.h"
+#include "WritableImages.h"
 #include "app/ControllerWorld.h"
 #include "app/FakeView.h"
 #include "app/indMain.h"
@@ -46,11 +47,17 @@ struct CloneFakeView : FakeView {
     CloneView* cloneView() override { return &windows; }
 };
 
-// The controller, counting the identifications of a clone write.
+// The controller, counting the identifications of a clone write. Its warning check can be
+// made to report errors (no check cell of the overlay reports one for a valid image).
 struct CountingController : indMain {
     using indMain::indMain;
     std::vector<int> identifications;
+    int extraErrors = 0;
     void CloneWritePhaseTwo(int status) override { identifications.push_back(status); }
+    void RunWarningCheck(int& errors, int& warnings) override {
+        indMain::RunWarningCheck(errors, warnings);
+        errors += extraErrors;
+    }
 };
 
 // The controller runs on the poll loop, as the command-line tools do, so the simulator's
@@ -77,6 +84,8 @@ protected:
         loop.runOnce(0);
         EXPECT_TRUE(loop.runUntil([&] { return !controller.Clone().Busy(); }, 120'000)) << "the flow never ended";
     }
+    // The current image, programmed so that the write guards let it through.
+    void writable() { testsupport::programChannel(controller.CurrentImage(), controller.ModelKind()); }
     std::vector<std::string> messageHeads() const {
         std::vector<std::string> heads;
         for (const auto& m : dialogs.dialogs.messages) heads.push_back(m.text.substr(0, m.text.find('\n')));

@@ -1,5 +1,6 @@
 #include "CloneTool.h"
 
+#include "app/CloneWriteGuards.h"
 #include "app/ModelRules.h"
 #include "image/FileMessages.h"
 #include "image/cmcIcfFile.h"
@@ -223,6 +224,13 @@ int CloneTool::Write(const std::string& port, const std::string& inFile, bool hi
     cmcEeprom initial;
     if (const int code = LoadFile(inFile, loaded, initial); code != 0) return code;
     if (interrupted_) return kInterrupted;
+    // The program's guards, before the port is touched.
+    const std::string refused = clonewrite::refusal(
+        loaded.image, [&] { return clonewrite::warningErrors(loaded.image, loaded.modelKind); });
+    if (!refused.empty()) {
+        err_ << GTex().GetBlock(refused) << "\n";
+        return kDeclined;
+    }
     CloneSession::WriteRequest request;
     request.image = &loaded.image;
     request.initial = &initial;

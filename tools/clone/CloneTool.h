@@ -15,7 +15,8 @@ class CloneTool {
 public:
     static constexpr int kUsageError = 64;
     static constexpr int kInterrupted = 130;  // as shells report a program ended by Ctrl+C
-    static constexpr int kDeclined = 1;       // a write refused before anything was sent
+    static constexpr int kDeclined = 1;       // a write refused before anything was sent (a guard,
+                                              // the radio's type, an image that does not fit)
 
     CloneTool(platform::PollLoop& loop, std::ostream& out, std::ostream& err);
 

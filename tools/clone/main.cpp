@@ -8,7 +8,9 @@
 //
 // Exit status: the clone status for identify, read and write (0 success); the data-file
 // result code for check and list; 64 for a usage error; 130 when interrupted; 1 when a
-// write was refused before anything was sent. Messages go to stderr in the overlay's words.
+// write was refused before anything was sent (no programmed channel, errors in the data, a
+// radio of the other type, data that does not fit). Messages go to stderr in the overlay's
+// words.
 #include "CloneTool.h"
 
 #include "overlay/cmcGTex.h"
