@@ -68,6 +68,9 @@ void indMain::RunWarningCheck(int& errors, int& warnings) {
 }
 
 void indMain::StartCloneWrite() {
+    // A write replaces what any adjustment would leave in the radio, and a procedure
+    // stepping on the messages below would take the link from it.
+    procedures_.Abort();
     // The guards look at the data that would be written, so an edit still open in a cell
     // is committed first; a refused write touches no port.
     Events().Send(EvMsg::CommitEdit);

@@ -1,6 +1,7 @@
 // The program's clone commands end to end: the controller (with a window that records
 // what it is shown) against the virtual radio over a pseudo-terminal, on the poll loop.
 #include "ControllerOnRadio.h"
+#include "app/cuiSheetTree.h"
 #include "image/cmcIcfFile.h"
 #include "overlay/cmcGTex.h"
 
@@ -17,6 +18,9 @@ namespace {
 TEST_F(ControllerCloneTest, ReadReplacesTheImagesAndClearsTheFileName) {
     RadioSimProcess sim({"--mobile", "--image", kMobileFile});
     connect(sim);
+    // A BIIS PMR handheld is selected; the radio holds an LMR mobile's image.
+    controller.ChangeModel(3, false);
+    ASSERT_FALSE(controller.Tree()->FindLink("GI_Sheet_Trunk_Top").empty());
     controller.SetCurrentFileName(dir.file("old.tdf"));
     controller.CloneRead();
     EXPECT_FALSE(view.enabled) << "the main window is disabled while the radio is read";
@@ -40,7 +44,8 @@ TEST_F(ControllerCloneTest, ReadReplacesTheImagesAndClearsTheFileName) {
         ASSERT_EQ(controller.RadioImage().GetByte(a), file.GetByte(a)) << a;
     }
     EXPECT_EQ(controller.CurrentImage().GetByte(0x0000), 0x28);
-    EXPECT_EQ(controller.Settings().modelType, 4);
+    EXPECT_EQ(controller.Settings().modelType, 4) << "the kind follows the image, without a question";
+    EXPECT_TRUE(controller.Tree()->FindLink("GI_Sheet_Trunk_Top").empty()) << "and the tree is pruned for it";
 }
 
 TEST_F(ControllerCloneTest, AFailedReadChangesNothing) {
