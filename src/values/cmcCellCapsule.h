@@ -25,6 +25,12 @@ public:
     virtual void RedrawCells(RedrawFilter filter, std::int32_t value) = 0;
     // Opens the in-place editor on the current cell with this text and selection.
     virtual void OpenEditor(const std::string& text, std::int32_t selStart, std::int32_t selLength) = 0;
+    // Opens the selection list `listSheet` (its cells bound to `listKind`) as a popup at the
+    // current cell, with `value` as its current choice; the choice picked comes back to the
+    // cell as a Pick request. False when the sheet cannot show one.
+    virtual bool OpenChoiceList(const std::string& /*listSheet*/, CellId /*listKind*/, std::int32_t /*value*/) {
+        return false;
+    }
 };
 
 // State flags of a cell that the routine sets and menu items and toolbar buttons mirror.
@@ -46,6 +52,8 @@ struct cmcCellCapsule {
     std::uint32_t index = 0;                 // extra index (a bank number for check cells)
     cmcCellObj* cell = nullptr;
     std::int32_t key = 0;                    // a code of values/KeyCodes.h; a double click counts as Enter
+    bool shift = false;                      // the Shift key was held with `key`
+    const cmcCellObj* picked = nullptr;      // Pick: the item chosen (its identifier the list kind, its index the value)
     std::int32_t popupCommand = 0;
     std::string editText;
     std::string displayText;                 // out
@@ -68,6 +76,7 @@ struct cmcCellCapsule {
     std::int32_t editLength = 0;
     std::optional<CellKey> gotoCell;         // out: make this bound cell current
     std::int32_t repeatKey = 0;              // out: do the action again with this code
+    bool execute = false;                    // out: Enter asked a procedure cell to run its procedure
     std::optional<std::int32_t> selectFrom, selectTo;  // out: select the cells of this index range
 };
 
