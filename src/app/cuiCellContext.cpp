@@ -44,6 +44,7 @@ void cuiCellContext::RunCommand(CellCommand command, std::int32_t argument) {
         case CellCommand::CloneInfo: c.CloneInformation(); break;
         case CellCommand::ComPortDialog: c.ComPortDialog(); break;
         case CellCommand::MeasuredValues: c.Events().Post(EvMsg::OpenAdWindow); break;
+        case CellCommand::Refresh: c.AfterCellChange(); break;
         case CellCommand::MeasuredValuesUpdate:
             c.Settings().adWindowOpen = true;
             c.UpdateMeasuredValues();

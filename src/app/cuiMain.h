@@ -128,6 +128,9 @@ public:
     OpenSheet* Sheet() { return sheets_.Sheet(); }
     const std::list<SheetMemory>& SheetMemoryList() const { return sheets_.Memory(); }
     void RequestWarningCheck() { warningCheck_.Request(); }
+    // After a cell changed the image: the modified flag, the menus and toolbar, and the
+    // tree's marks follow.
+    void AfterCellChange();
     void Tick();
     void RefreshBankLabels();
 

@@ -60,6 +60,13 @@ void cuiMain::CheckModified() {
     if (!modified_ && !current_.Equals(saved_)) modified_ = true;
 }
 
+void cuiMain::AfterCellChange() {
+    CheckModified();
+    ShowMenus();
+    ShowToolbar();
+    warningCheck_.Request();
+}
+
 void cuiMain::LoadInitialImage(int modelKind) {
     std::string dir = dataDirectory_.empty() ? platform::executableDirectory() : dataDirectory_;
     if (!dir.empty() && dir.back() != '/') dir += '/';

@@ -17,6 +17,8 @@ public:
     bool IsPrintable() const override { return cuiSheet::IsPrintable() && Entries() > 0; }
 
     std::int32_t Entries() const;
+    // The rows of the list: its entries are numbered from 0 within the list.
+    std::optional<RecordRange> RecordRows() const override { return RecordRange{0, Entries()}; }
 
 private:
     std::int32_t loopFirstRow_ = -1;

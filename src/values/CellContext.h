@@ -40,6 +40,7 @@ enum class CellCommand {
     ComPortDialog,    // the port selection dialog, for ports beyond COM1..COM4
     MeasuredValues,   // the measured-values window
     MeasuredValuesUpdate,  // reads the measured values again
+    Refresh,          // a cell changed the image: modified flag, menus, toolbar, marks
 };
 
 class CellContext {

@@ -17,6 +17,12 @@ enum class CellMode : std::uint8_t { Action = 0, Draw, SetText, Pick };
 // The cells a redraw names, as the redraw messages do.
 enum class RedrawFilter : std::uint8_t { Bound, Category, CellId, Index, IndexUpTo, IndexFrom };
 
+// The records a sheet of channels or repeaters shows: `count` rows from record `first`.
+struct RecordRange {
+    std::int32_t first = 0;
+    std::int32_t count = 0;
+};
+
 // What a sheet offers the routine while it works on one of its cells.
 class CellSheetServices {
 public:
@@ -31,6 +37,8 @@ public:
     virtual bool OpenChoiceList(const std::string& /*listSheet*/, CellId /*listKind*/, std::int32_t /*value*/) {
         return false;
     }
+    // The records whose rows the sheet shows, for the sheets of a bank or a repeater list.
+    virtual std::optional<RecordRange> RecordRows() const { return std::nullopt; }
 };
 
 // State flags of a cell that the routine sets and menu items and toolbar buttons mirror.
@@ -39,6 +47,15 @@ enum CellStateFlag : std::uint32_t {
     kStateHidden = 1u << 3,
     kStateDisabled = 1u << 4,
     kStateNewCaption = 1u << 5,  // the display text replaces the item's caption
+};
+
+// What a call changed (passed on to the caller's change notification): bit 0 is always
+// set; a bank's channel count, the loaded record, the image or an adjustment value.
+enum CellChangeFlag : std::uint32_t {
+    kChangeAlways = 0x01,
+    kChangeBankCount = 0x04,
+    kChangeRecord = 0x08,
+    kChangeImage = 0x20,
 };
 
 // Marks the routine reports: bit 2 a warning, bit 3 an error.
@@ -77,6 +94,7 @@ struct cmcCellCapsule {
     std::optional<CellKey> gotoCell;         // out: make this bound cell current
     std::int32_t repeatKey = 0;              // out: do the action again with this code
     bool execute = false;                    // out: Enter asked a procedure cell to run its procedure
+    std::uint32_t changeFlags = 0;           // out: CellChangeFlag
     std::optional<std::int32_t> selectFrom, selectTo;  // out: select the cells of this index range
 };
 

@@ -2,6 +2,7 @@
 // it reports, without a controller.
 
 #include "overlay/cmcCellObj.h"
+#include "platform/doubles/ScriptedDialogs.h"
 #include "values/CellDispatch.h"
 #include "values/KeyCodes.h"
 #include "values/ProcessCell.h"
@@ -147,6 +148,92 @@ TEST(ProcessCellTest, CloneInformationCellsShowTheLastIdentification) {
     std::copy(sum, sum + 4, context.identity.begin() + 60);
     EXPECT_EQ(Evaluate(context, revision, cellkey::kNone).displayText, "1.2");
     EXPECT_EQ(Evaluate(context, checksum, cellkey::kNone).displayText, "$1A2B");
+}
+
+}  // namespace
+
+namespace {
+
+// A bank sheet's services: its records are channels first..first + count - 1.
+struct BankRows : CellSheetServices {
+    RecordRange rows;
+    void RedrawCells(RedrawFilter, std::int32_t) override {}
+    void OpenEditor(const std::string&, std::int32_t, std::int32_t) override {}
+    std::optional<RecordRange> RecordRows() const override { return rows; }
+};
+
+TEST(ProcessCellTest, TheRowGuardEmptiesUnusedRowsAndSendsTypedKeysToTheReceiveFrequency) {
+    FakeContext context;
+    context.image.Resize(cmcEeprom::kImageSize);
+    // Channel 3 is in use (it has a receive frequency); channel 4 is not. The bank shows
+    // channels 2..4; channel 5 is the row after its last.
+    context.records.load(1, 3);
+    context.records.set(Fld::Mch_FreqR, 146'520'000);
+    context.records.status |= RecordAccessor::kStatusValid;
+    context.records.store(1, 3);
+    ASSERT_TRUE(context.records.load(1, 3).valid());
+    ASSERT_FALSE(context.records.load(1, 4).valid());
+    BankRows bank;
+    bank.rows = {2, 3};
+
+    const std::string yet = " *Yet*";
+    struct Case {
+        const char* cell;
+        std::int32_t key;
+        bool dispatched;   // the cell's own case ran (here: its "*Yet*" text)
+        bool redirected;   // the key goes to the receive frequency of the row
+    };
+    const Case cases[] = {
+        {"{(%CT_Mch.CL_Mch_Text[3])}", 'A', true, false},               // a channel in use
+        {"{(%CT_Mch.CL_Mch_Text[4])}", 'A', false, true},               // not in use: typing goes to FreqR
+        {"{(%CT_Mch.CL_Mch_Text[4])}", cellkey::kNone, false, false},   // drawn: empty, stays
+        {"{(%CT_Mch.CL_Mch_Text[4])}", cellkey::VirtualKey(cellkey::vk::kRight), true, false},  // not a typed key
+        {"{(%CT_Mch.CL_Mch_Atr[4])}", 'A', true, false},                // the attributes stay
+        {"{(%CT_Mch.CL_Mch_FreqR[4])}", 'A', true, false},              // the way into use
+        {"{(%CT_Mch.CL_Mch_Atr[5])}", 'A', false, true},                // past the bank: everything empty
+        {"{(%CT_Mch.CL_Mch_Text[5])}", cellkey::VirtualKey(cellkey::vk::kRight), false, false},
+        {"{(%CT_Mch.CL_Mch_FreqR[5])}", 'A', true, false},              // appends a channel
+    };
+    for (const Case& c : cases) {
+        cmcCellObj cell = Cell(c.cell);
+        cmcCellCapsule request;
+        request.cell = &cell;
+        request.key = c.key;
+        request.sheet = &bank;
+        ProcessCell(context, request);
+        SCOPED_TRACE(testing::Message() << c.cell << " key " << c.key);
+        EXPECT_EQ(request.displayText.ends_with(yet), c.dispatched) << request.displayText;
+        EXPECT_EQ(request.gotoCell.has_value(), c.redirected);
+        if (c.redirected) {
+            EXPECT_EQ(*request.gotoCell, (CellKey{CategoryOf("CT_Mch"), CellIdOf("CL_Mch_FreqR"), cell.key.index}));
+            EXPECT_EQ(request.repeatKey, c.key);
+        }
+    }
+}
+
+TEST(ProcessCellTest, EnterIsEnterWhetherTypedDoubleClickedOrChosenFromThePopup) {
+    FakeContext context;
+    cmcCellObj cell = Cell("{(%CL_Menu_File_Open)}");
+    for (auto [key, popup] : {std::pair{cellkey::kEnter, 0}, std::pair{cellkey::kDoubleClick, 0},
+                              std::pair{0, static_cast<int>(CellIdOf("CL_PMenu_Edit"))}}) {
+        cmcCellCapsule request;
+        request.cell = &cell;
+        request.key = key;
+        request.popupCommand = popup;
+        ProcessCell(context, request);
+    }
+    EXPECT_EQ(context.commands, (std::vector<Command>(3, {CellCommand::FileOpen, 0})));
+}
+
+TEST(ProcessCellTest, ACategoryThatIsNotKnownIsReportedAndWorksOnNoRecord) {
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs install(dialogs);
+    FakeContext context;
+    cmcCellObj cell = Cell("{(%Flex0)}Text");
+    cell.key.category = 40;
+    EXPECT_EQ(Evaluate(context, cell, cellkey::kNone).displayText, "Text");
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Unknown Cell Category. (40)");
 }
 
 }  // namespace
