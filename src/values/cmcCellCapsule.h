@@ -77,6 +77,7 @@ struct cmcCellCapsule {
     std::uint8_t markFlags = 0;              // out: CellMarkFlag
     std::uint32_t stateFlags = 0;            // out: CellStateFlag
     std::int32_t imageIndex = -1;            // out: the image the item should show
+    std::optional<std::uint32_t> fontColour;  // out: a font colour other than the cell's (overlay/Colours.h values)
 
     // --- Sheets ---------------------------------------------------------------------
     CellMode mode = CellMode::Action;
