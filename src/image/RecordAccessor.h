@@ -84,6 +84,8 @@ public:
 
     // True once a store changed any byte of the image.
     bool changed() const { return changed_; }
+    // Starts a new watch for changes (the value routine watches one call at a time).
+    void clearChanged() { changed_ = false; }
 
     // The repeater list whose rows kind 22 addresses (the one the sheet shows).
     void setRepeaterList(int list) { repeaterList_ = list; }

@@ -40,6 +40,7 @@ consteval CellRow FallbackRows(std::string_view first, std::string_view last, Ce
 std::span<const CellRow> CommandCellRows();  // menu, toolbar and tree commands
 std::span<const CellRow> CaptionCellRows();  // texts shown as they stand
 std::span<const CellRow> CloneInfoCellRows();  // the radio's identification
+std::span<const CellRow> ChannelCellRows();    // the fields of a bank's channels
 
 struct CellDispatchEntry {
     CellHandler handler = nullptr;

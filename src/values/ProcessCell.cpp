@@ -91,7 +91,7 @@ CellResult ProcessCell(CellContext& context, cmcCellCapsule& request) {
     const std::int32_t kind = KindOf(context, request, record);
     RecordAccessor& records = context.Records();
     if (kind != 0) records.load(kind, record.index);
-    const bool recordWasChanged = records.changed();
+    records.clearChanged();
 
     // Popup commands: Edit acts as Enter on the cell; the row commands and the others are
     // the sheet's and the controller's.
@@ -114,7 +114,7 @@ CellResult ProcessCell(CellContext& context, cmcCellCapsule& request) {
     }
 
     // Finishing.
-    if (records.changed() && !recordWasChanged) request.changeFlags |= kChangeRecord;
+    if (records.changed()) request.changeFlags |= kChangeRecord;
     const bool userInput = request.mode == CellMode::SetText || request.mode == CellMode::Pick ||
                            (request.mode == CellMode::Action && (request.key != 0 || popup != 0));
     if (userInput && request.changeFlags != kChangeAlways) context.RunCommand(CellCommand::Refresh);

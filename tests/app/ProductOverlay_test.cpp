@@ -101,8 +101,8 @@ TEST_F(ProductOverlayTest, TheSheetOfEveryTreeNodeBuildsForEveryModelKind) {
 
 TEST_F(ProductOverlayTest, TheChannelChoiceListsBuild) {
     indMain controller(settings, events);
-    for (const char* list : {"GI_Sheet_Sel_Mch_Nar", "GI_Sheet_Sel_Mch_RfPo", "GI_Sheet_Sel_Mch_Scan",
-                             "GI_Sheet_Sel_Mch_TxInh", "GI_Sheet_Sel_Mch_Lockout"}) {
+    for (const char* list : {"GI_Sheet_Sel_Mch_Nar", "GI_Sheet_Sel_Mch_RfPwr", "GI_Sheet_Sel_Mch_Scan",
+                             "GI_Sheet_Sel_Mch_CH_TxInh", "GI_Sheet_Sel_Mch_Lockout_Lmr", "GI_Sheet_Sel_Misc_OnOff"}) {
         controller.OpenSheetRef(list);
         ASSERT_NE(controller.Sheet()->grid, nullptr) << list;
         EXPECT_TRUE(controller.Sheet()->grid->Enabled()) << list;

@@ -21,7 +21,8 @@ public:
     RecordAccessor records{image};
     cmcEeprom& Image() override { return image; }
     RecordAccessor& Records() override { return records; }
-    int ModelKind() const override { return 4; }
+    int kind = 4;
+    int ModelKind() const override { return kind; }
     CellSettings Settings() const override { return {}; }
     bool SheetOpen() const override { return true; }
     void OpenSheet(const std::string&) override {}

@@ -121,7 +121,7 @@ TEST(ProcessCellTest, SheetLinksOpenTheirSheetAndUnbuiltCellsSayYet) {
 
 TEST(ProcessCellTest, TheTableNamesEachIdentifierOnce) {
     // Every identifier of the topics' rows reaches the handler of its own row.
-    for (auto rows : {CommandCellRows(), CaptionCellRows(), CloneInfoCellRows()}) {
+    for (auto rows : {CommandCellRows(), CaptionCellRows(), CloneInfoCellRows(), ChannelCellRows()}) {
         for (const CellRow& row : rows) {
             if (row.fallback) continue;
             for (CellId id = row.first; id <= row.last; ++id) {
@@ -183,16 +183,18 @@ TEST(ProcessCellTest, TheRowGuardEmptiesUnusedRowsAndSendsTypedKeysToTheReceiveF
         bool dispatched;   // the cell's own case ran (here: its "*Yet*" text)
         bool redirected;   // the key goes to the receive frequency of the row
     };
+    // CL_Mch_Log and CL_Mch_Atr have no case yet: their "*Yet*" shows that their case ran.
+    // The receive frequency's own case shows an empty text on a row not in use.
     const Case cases[] = {
-        {"{(%CT_Mch.CL_Mch_Text[3])}", 'A', true, false},               // a channel in use
-        {"{(%CT_Mch.CL_Mch_Text[4])}", 'A', false, true},               // not in use: typing goes to FreqR
-        {"{(%CT_Mch.CL_Mch_Text[4])}", cellkey::kNone, false, false},   // drawn: empty, stays
-        {"{(%CT_Mch.CL_Mch_Text[4])}", cellkey::VirtualKey(cellkey::vk::kRight), true, false},  // not a typed key
+        {"{(%CT_Mch.CL_Mch_Log[3])}", 'A', true, false},                // a channel in use
+        {"{(%CT_Mch.CL_Mch_Log[4])}", 'A', false, true},                // not in use: typing goes to FreqR
+        {"{(%CT_Mch.CL_Mch_Log[4])}", cellkey::kNone, false, false},    // drawn: empty, stays
+        {"{(%CT_Mch.CL_Mch_Log[4])}", cellkey::VirtualKey(cellkey::vk::kRight), true, false},  // not a typed key
         {"{(%CT_Mch.CL_Mch_Atr[4])}", 'A', true, false},                // the attributes stay
-        {"{(%CT_Mch.CL_Mch_FreqR[4])}", 'A', true, false},              // the way into use
+        {"{(%CT_Mch.CL_Mch_FreqR[4])}", cellkey::kNone, false, false},  // the way into use: no redirect
         {"{(%CT_Mch.CL_Mch_Atr[5])}", 'A', false, true},                // past the bank: everything empty
-        {"{(%CT_Mch.CL_Mch_Text[5])}", cellkey::VirtualKey(cellkey::vk::kRight), false, false},
-        {"{(%CT_Mch.CL_Mch_FreqR[5])}", 'A', true, false},              // appends a channel
+        {"{(%CT_Mch.CL_Mch_Log[5])}", cellkey::VirtualKey(cellkey::vk::kRight), false, false},
+        {"{(%CT_Mch.CL_Mch_FreqR[5])}", 'A', false, false},             // appends a channel: no redirect
     };
     for (const Case& c : cases) {
         cmcCellObj cell = Cell(c.cell);

@@ -1,0 +1,220 @@
+// The cells of a bank's channels: each shows one field of the channel record the routine
+// loaded for its row, edits it with one editor and stores the record when it changed.
+// The choice cells are one table: field, selection list and the rules that mark or grey
+// a value on a channel that does not use it.
+
+#include "overlay/cmcCellObj.h"
+#include "values/CellDispatch.h"
+#include "values/Editors.h"
+#include "values/KeyCodes.h"
+
+#include <array>
+
+namespace {
+
+constexpr CellId kFlex0 = CellIdOf("Flex0");
+constexpr std::uint32_t kNotApplicable = 0xC0C0C0;  // light grey: the field does not apply to this channel
+
+enum class Form : std::uint32_t { Analog = 0, MixedAnalog = 1, MixedDigital = 2, Digital = 3 };
+
+// What the row's channel is, as the cells' rules need it.
+struct Channel {
+    bool digital;     // no analog signalling on this channel
+    bool biisDigital;  // a digital channel of a BIIS PMR model
+    bool txInhibit;
+};
+
+Channel ChannelOf(CellContext& c) {
+    const RecordAccessor& r = c.Records();
+    const int kind = c.ModelKind() & 3;
+    const bool biis = kind == 3;
+    // A BIIS PMR record says digital in bit 0 of its type field; the others in their form.
+    const bool digital = biis ? (r.get(Fld::Mch_Form) & 1) != 0 : r.get(Fld::Mch_Form) == static_cast<std::uint32_t>(Form::Digital);
+    return {digital, biis && digital, r.get(Fld::Mch_TxInh) != 0};
+}
+
+void Store(CellContext& c, cmcCellCapsule& r) { c.Records().store(0, r.cell->key.index); }
+
+// --- Choice cells --------------------------------------------------------------------------
+
+enum class Rule { None, GreyWhenDigital, GreyWhenAnalog, Moni, Sel, ErrorWhenSet, WarnWhenClear };
+
+struct ChoiceCell {
+    Fld field;
+    // The list, by channel layout: LMR, LMR P25, PMR, BIIS PMR (one name serves all when
+    // the others are empty).
+    std::array<std::string_view, 4> lists;
+    Rule rule = Rule::None;
+    bool option = false;  // a channel option of the BIIS PMR rules: a change sets the image flag
+};
+
+constexpr std::string_view kOnOff = "GI_Sheet_Sel_Misc_OnOff";
+
+constexpr ChoiceCell kChoiceCells[] = {
+    {Fld::Mch_TxInh, {"GI_Sheet_Sel_Mch_CH_TxInh"}},
+    {Fld::Mch_Nar, {"GI_Sheet_Sel_Mch_Nar"}, Rule::GreyWhenDigital},
+    {Fld::Mch_RfPo, {"GI_Sheet_Sel_Mch_RfPwr"}},
+    {Fld::Mch_Lockout,
+     {"GI_Sheet_Sel_Mch_Lockout_Lmr", "GI_Sheet_Sel_Mch_Lockout_LmrP25", "GI_Sheet_Sel_Mch_Lockout_Pmr",
+      "GI_Sheet_Sel_Mch_Lockout_Pmr"}},
+    {Fld::Mch_Moni, {"GI_Sheet_Sel_Mch_Moni"}, Rule::Moni, true},
+    {Fld::Mch_Sel, {"GI_Sheet_Sel_Mch_Sel"}, Rule::Sel, true},
+    {Fld::Mch_Call, {"GI_Sheet_Sel_Mch_Call"}, Rule::ErrorWhenSet, true},
+    {Fld::Mch_PTT, {"GI_Sheet_Sel_Mch_Ptt"}, Rule::ErrorWhenSet, true},
+    {Fld::Mch_CH_Mute, {"GI_Sheet_Sel_Mch_ChMute"}, Rule::WarnWhenClear, true},
+    {Fld::Mch_Tot, {kOnOff}},
+    {Fld::Mch_PwrSave, {kOnOff}},
+    {Fld::Mch_Compander, {kOnOff}, Rule::GreyWhenDigital},
+    {Fld::Mch_Fast_Mute, {kOnOff}, Rule::GreyWhenDigital},
+    {Fld::Mch_Dig_Sig, {kOnOff}, Rule::GreyWhenAnalog},
+    {Fld::Mch_Form, {"GI_Sheet_Sel_Mch_Form"}},
+    {Fld::Mch_Scrm_On, {"GI_Sheet_Sel_Mch_ScrmOn"}, Rule::GreyWhenDigital},
+};
+enum ChoiceIndex : std::int32_t {
+    kTxInh, kNar, kRfPo, kLockout, kMoni, kSel, kCall, kPtt, kChMute, kTot, kPwrSave, kCompander, kFastMute,
+    kDigSig, kForm, kScrmOn,
+};
+
+// The marks a value gets on a digital channel of a BIIS PMR model.
+std::uint8_t MarksOf(Rule rule, std::uint32_t value) {
+    switch (rule) {
+        case Rule::Moni: return value == 6 || value == 7 ? 0 : kMarkFlagWarning;
+        case Rule::Sel: return value == 1 ? 0 : kMarkFlagError;
+        case Rule::ErrorWhenSet: return value != 0 ? kMarkFlagError : 0;
+        case Rule::WarnWhenClear: return value == 0 ? kMarkFlagWarning : 0;
+        default: return 0;
+    }
+}
+
+CellResult ChoiceField(CellContext& c, cmcCellCapsule& r, std::int32_t index) {
+    const ChoiceCell& cell = kChoiceCells[index];
+    RecordAccessor& record = c.Records();
+    const int layout = c.ModelKind() & 3;
+    const std::string_view list = cell.lists[static_cast<std::size_t>(layout)].empty() ? cell.lists[0]
+                                                                                      : cell.lists[static_cast<std::size_t>(layout)];
+    std::int32_t value = static_cast<std::int32_t>(record.get(cell.field));
+    CellResult result = CellResult::None;
+    if (editors::EditChoice(r, result, value, list, kFlex0)) {
+        record.set(cell.field, static_cast<std::uint32_t>(value));
+        Store(c, r);
+        if (cell.option) r.changeFlags |= kChangeImage;
+    }
+    const Channel ch = ChannelOf(c);
+    if (ch.biisDigital) r.markFlags |= MarksOf(cell.rule, static_cast<std::uint32_t>(value));
+    if (r.mode == CellMode::Draw &&
+        ((cell.rule == Rule::GreyWhenDigital && ch.digital) || (cell.rule == Rule::GreyWhenAnalog && !ch.digital))) {
+        r.fontColour = kNotApplicable;
+    }
+    return result;
+}
+
+// --- The other channel cells ---------------------------------------------------------------
+
+// Whether the row lies past the sheet's records (the row that takes a new channel): its
+// number is then the first channel of the next bank, which this row must never edit.
+bool PastTheRecords(const cmcCellCapsule& r) {
+    const std::optional<RecordRange> rows = r.sheet ? r.sheet->RecordRows() : std::nullopt;
+    return rows && r.cell->key.index >= rows->first + rows->count;
+}
+
+CellResult Frequency(CellContext& c, cmcCellCapsule& r, std::int32_t transmit) {
+    if (PastTheRecords(r)) return CellResult::None;
+    CellResult result = CellResult::None;
+    if (editors::EditFrequency(r, result, c.Records(), transmit != 0)) Store(c, r);
+    return result;
+}
+
+CellResult Tone(CellContext& c, cmcCellCapsule& r, std::int32_t transmit) {
+    CellResult result = CellResult::None;
+    if (editors::EditTone(r, result, c.Records(), transmit != 0)) Store(c, r);
+    if (r.mode == CellMode::Draw && (ChannelOf(c).digital || (transmit && ChannelOf(c).txInhibit))) {
+        r.fontColour = kNotApplicable;
+    }
+    return result;
+}
+
+// The channel's name: 12 characters. Characters outside the printable ASCII range show as
+// spaces here; the radio's own character set is the character editor's.
+CellResult Name(CellContext& c, cmcCellCapsule& r, std::int32_t) {
+    RecordAccessor& record = c.Records();
+    std::array<std::uint8_t, 12> field{};
+    field.fill(' ');
+    for (std::size_t i = 0; i < field.size() && i < record.name.size(); ++i) field[i] = static_cast<std::uint8_t>(record.name[i]);
+    const auto before = field;
+    CellResult result = CellResult::None;
+    editors::EditText(r, result, field);
+    if (field != before) {
+        record.name.assign(field.begin(), field.end());
+        Store(c, r);
+    }
+    return result;
+}
+
+// The scan lists the channel belongs to: bits 0..10, one character each.
+CellResult ScanLists(CellContext& c, cmcCellCapsule& r, std::int32_t) {
+    RecordAccessor& record = c.Records();
+    std::uint32_t bits = record.get(Fld::Mch_Scan);
+    CellResult result = CellResult::None;
+    if (editors::EditBits(r, result, bits, 0, 10)) {
+        record.set(Fld::Mch_Scan, bits);
+        Store(c, r);
+    }
+    return result;
+}
+
+// Network access codes: three hexadecimal digits; they mean nothing on an analog channel.
+CellResult Nac(CellContext& c, cmcCellCapsule& r, std::int32_t transmit) {
+    RecordAccessor& record = c.Records();
+    const Fld field = transmit ? Fld::Mch_TxNac : Fld::Mch_RxNac;
+    std::uint32_t value = record.get(field);
+    CellResult result = CellResult::None;
+    if (editors::EditHexDigits(r, result, value, 3, true)) {
+        record.set(field, value & 0xFFF);
+        Store(c, r);
+    }
+    if (r.mode == CellMode::Draw && record.get(Fld::Mch_Form) == static_cast<std::uint32_t>(Form::Analog)) {
+        r.fontColour = kNotApplicable;
+    }
+    return result;
+}
+
+// The row's number from 1: within the sheet's records when it has them, else the record's.
+CellResult RowNumber(CellContext&, cmcCellCapsule& r, std::int32_t) {
+    const std::optional<RecordRange> rows = r.sheet ? r.sheet->RecordRows() : std::nullopt;
+    const std::int32_t n = r.cell->key.index - (rows ? rows->first : 0);
+    r.displayText = std::to_string(n + 1);
+    return CellResult::None;
+}
+
+constexpr CellRow kRows[] = {
+    Row("CL_Mch_FreqR", Frequency, 0),
+    Row("CL_Mch_FreqT", Frequency, 1),
+    Row("CL_Mch_CTone_R", Tone, 0),
+    Row("CL_Mch_CTone_T", Tone, 1),
+    Row("CL_Mch_Text", Name),
+    Row("CL_Mch_Scan", ScanLists),
+    Row("CL_Mch_RxNac", Nac, 0),
+    Row("CL_Mch_TxNac", Nac, 1),
+    Row("CL_Misc_ChNo_1Base", RowNumber),
+    Row("CL_Mch_TxInh", ChoiceField, kTxInh),
+    Row("CL_Mch_Nar", ChoiceField, kNar),
+    Row("CL_Mch_RfPo", ChoiceField, kRfPo),
+    Row("CL_Mch_Lockout", ChoiceField, kLockout),
+    Row("CL_Mch_Lockout_Pmr", ChoiceField, kLockout),
+    Row("CL_Mch_Moni", ChoiceField, kMoni),
+    Row("CL_Mch_Sel", ChoiceField, kSel),
+    Row("CL_Mch_Call", ChoiceField, kCall),
+    Row("CL_Mch_PTT", ChoiceField, kPtt),
+    Row("CL_Mch_CH_Mute", ChoiceField, kChMute),
+    Row("CL_Mch_Tot", ChoiceField, kTot),
+    Row("CL_Mch_PwrSave", ChoiceField, kPwrSave),
+    Row("CL_Mch_Compander", ChoiceField, kCompander),
+    Row("CL_Mch_Fast_Mute", ChoiceField, kFastMute),
+    Row("CL_Mch_Dig_Sig", ChoiceField, kDigSig),
+    Row("CL_Mch_Form", ChoiceField, kForm),
+    Row("CL_Mch_Scrm_On", ChoiceField, kScrmOn),
+};
+
+}  // namespace
+
+std::span<const CellRow> ChannelCellRows() { return kRows; }
