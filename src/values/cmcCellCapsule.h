@@ -41,6 +41,15 @@ enum CellStateFlag : std::uint32_t {
     kStateNewCaption = 1u << 5,  // the display text replaces the item's caption
 };
 
+// What a call changed, for the owner's change callback: bit 0 on every call, 0x04 a bank's
+// channel count, 0x08 a channel record, 0x20 the image or an adjustment value.
+enum CellChangeFlag : std::uint32_t {
+    kChangeCalled = 1u << 0,
+    kChangeBankCount = 0x04,
+    kChangeRecord = 0x08,
+    kChangeValue = 0x20,
+};
+
 // Marks the routine reports: bit 2 a warning, bit 3 an error.
 enum CellMarkFlag : std::uint8_t {
     kMarkFlagWarning = 1u << 2,
@@ -60,6 +69,7 @@ struct cmcCellCapsule {
     std::uint8_t markFlags = 0;              // out: CellMarkFlag
     std::uint32_t stateFlags = 0;            // out: CellStateFlag
     std::int32_t imageIndex = -1;            // out: the image the item should show
+    std::uint32_t changeFlags = 0;           // out: CellChangeFlag bits the cell set
 
     // --- Sheets ---------------------------------------------------------------------
     CellMode mode = CellMode::Action;
