@@ -58,7 +58,9 @@ protected:
 TEST(AdjustmentCellTableTest, EveryAdjustmentCellHasAHandler) {
     // A cell without one would show "*Yet*" on an adjustment sheet.
     for (const CellIdEntry& e : kCellIdTable) {
-        if (e.name.starts_with("CL_Adjust_")) EXPECT_NE(DispatchOf(e.id).handler, nullptr) << e.name;
+        if (e.name.starts_with("CL_Adjust_")) {
+            EXPECT_NE(DispatchOf(e.id).handler, nullptr) << e.name;
+        }
     }
 }
 
