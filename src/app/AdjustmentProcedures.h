@@ -42,12 +42,8 @@ struct LiveTarget {
 
 class AdjustmentProcedures {
 public:
-    enum class Procedure {
-        BpfT1T2, BpfT1, BpfT2,            // band-pass filter T1/T2 by item code
-        BpfT3T4, BpfT3, BpfT4,            // T3/T4 by byte write
-        Auto02Auto03, Auto02, Auto03,     // by byte write
-        Auto04, Auto05, Auto06,           // halving searches
-    };
+    // The cells name the procedures too, so the list lives with the shared state.
+    using Procedure = AdjustmentProcedure;
 
     static constexpr int kSweepIdle = 7;  // sweeps 0..5: T1, T2, T3, T4, AUTO02, AUTO03
     static constexpr int kCatchIdle = 4;  // catches 0..2: AUTO04, AUTO05, AUTO06

@@ -10,7 +10,7 @@ namespace clonewrite {
 namespace {
 
 // The value routine's view of a bare image: the check cells read the image and the model
-// kind; there is no sheet to open and no command to run.
+// kind; there is no sheet to open, no command to run and no radio to send to.
 class ImageCellContext final : public CellContext {
 public:
     ImageCellContext(cmcEeprom& image, int kind) : image_(image), records_(image), kind_(kind) {}
@@ -22,11 +22,20 @@ public:
     void OpenSheet(const std::string&) override {}
     void RunCommand(CellCommand, std::int32_t) override {}
     std::span<const std::uint8_t> ModelInformation() const override { return {}; }
+    // No radio: the image is its own radio image, so nothing differs and nothing is sent.
+    cmcEeprom& RadioImage() override { return image_; }
+    AdjustmentState& Adjustment() override { return adjustment_; }
+    const AdReadings& Readings() const override { return readings_; }
+    bool LinkBusy() const override { return true; }
+    bool SendLiveValue(std::uint8_t, std::uint8_t, std::uint8_t*, bool) override { return false; }
+    bool SendLiveList(std::span<const LiveItem>) override { return false; }
 
 private:
     cmcEeprom& image_;
     RecordAccessor records_;
     int kind_;
+    AdjustmentState adjustment_;
+    AdReadings readings_;
 };
 
 }  // namespace

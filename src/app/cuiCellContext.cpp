@@ -49,6 +49,9 @@ void cuiCellContext::RunCommand(CellCommand command, std::int32_t argument) {
             c.Settings().adWindowOpen = true;
             c.UpdateMeasuredValues();
             break;
+        case CellCommand::StartProcedure: c.StartAdjustment(static_cast<AdjustmentProcedure>(argument)); break;
+        case CellCommand::StartCalibration: c.StartCalibration(argument); break;
+        case CellCommand::ConfirmCalibration: c.ConfirmCalibration(); break;
     }
 }
 
@@ -57,3 +60,23 @@ std::span<const std::uint8_t> cuiCellContext::ModelInformation() const {
     if (!identity) return {};
     return identity->block;
 }
+
+cmcEeprom& cuiCellContext::RadioImage() { return controller_.RadioImage(); }
+
+AdjustmentState& cuiCellContext::Adjustment() {
+    AdjustmentState* state = controller_.LiveAdjustment();
+    return state ? *state : noAdjustment_;
+}
+
+const AdReadings& cuiCellContext::Readings() const {
+    const AdReadings* readings = controller_.LiveReadings();
+    return readings ? *readings : noReadings_;
+}
+
+bool cuiCellContext::LinkBusy() const { return controller_.LinkBusy(); }
+
+bool cuiCellContext::SendLiveValue(std::uint8_t item, std::uint8_t value, std::uint8_t* target, bool awaitReply) {
+    return controller_.SendLiveValue(item, value, target, awaitReply);
+}
+
+bool cuiCellContext::SendLiveList(std::span<const LiveItem> items) { return controller_.SendLiveList(items); }

@@ -20,7 +20,17 @@ public:
     void RunCommand(CellCommand command, std::int32_t argument) override;
     std::span<const std::uint8_t> ModelInformation() const override;
 
+    cmcEeprom& RadioImage() override;
+    AdjustmentState& Adjustment() override;
+    const AdReadings& Readings() const override;
+    bool LinkBusy() const override;
+    bool SendLiveValue(std::uint8_t item, std::uint8_t value, std::uint8_t* target, bool awaitReply) override;
+    bool SendLiveList(std::span<const LiveItem> items) override;
+
 private:
     cuiMain& controller_;
     RecordAccessor records_;
+    // What a controller without live adjustment shows: nothing runs, nothing was read.
+    AdjustmentState noAdjustment_;
+    AdReadings noReadings_;
 };

@@ -22,6 +22,7 @@
 #include "comm/cmcTick.h"
 #include "image/cmcEeprom.h"
 #include "platform/Dialogs.h"
+#include "values/AdjustmentState.h"
 
 #include <cstdint>
 #include <list>
@@ -180,6 +181,15 @@ public:
     virtual std::span<const std::uint8_t> ReadBackParameters() const { return {}; }
     virtual std::uint8_t MeasuredValue(int /*parameter*/) const { return 0; }
     virtual bool AdjustmentProcedureRunning() const { return false; }
+    // The model controller's live adjustment: the state its cells share with its
+    // procedures, and the procedures' starters. The framework has none.
+    virtual AdjustmentState* LiveAdjustment() { return nullptr; }
+    virtual const AdReadings* LiveReadings() const { return nullptr; }
+    virtual void StartAdjustment(AdjustmentProcedure /*p*/) {}
+    virtual void StartCalibration(int /*procedureNumber*/) {}
+    virtual void ConfirmCalibration() {}
+    // A transfer runs or the main window is disabled: no live value can go out.
+    bool LinkBusy() const { return clone_.Busy() || (view_ && !view_->isEnabled()); }
     // Told how each live request ended, before the redraw that follows it.
     virtual void LiveRequestEnded(bool /*ok*/) {}
     // Model kinds are the model controller's; the framework has one.

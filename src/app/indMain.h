@@ -39,6 +39,11 @@ public:
     const AdReadings& Readings() const { return readings_; }
     AdjustmentProcedures& Procedures() { return procedures_; }
     void StartProcedure(AdjustmentProcedures::Procedure p);
+    AdjustmentState* LiveAdjustment() override { return &adjust_; }
+    const AdReadings* LiveReadings() const override { return &readings_; }
+    void StartAdjustment(AdjustmentProcedure p) override { StartProcedure(p); }
+    void StartCalibration(int procedureNumber) override { procedures_.StartCalibration(procedureNumber); }
+    void ConfirmCalibration() override { procedures_.ConfirmCalibration(); }
 
     // Deletes the tree nodes the current model kind does not have (message 25).
     void PruneTree();

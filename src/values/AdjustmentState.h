@@ -7,6 +7,15 @@
 #include <array>
 #include <cstdint>
 
+// The automatic procedures a cell can start; the model controller runs them. The chained
+// ones sweep two filters in turn, in steps of 2.
+enum class AdjustmentProcedure {
+    BpfT1T2, BpfT1, BpfT2,            // band-pass filter T1/T2 by item code
+    BpfT3T4, BpfT3, BpfT4,            // T3/T4 by byte write
+    Auto02Auto03, Auto02, Auto03,     // by byte write
+    Auto04, Auto05, Auto06,           // halving searches
+};
+
 struct AdjustmentState {
     // Procedure numbers of the value routine: 0 idle, 1 the RSSI calibration, 2..13 the
     // two-point calibrations (three per group: point 1, point 2 of the first slope byte,

@@ -3,8 +3,10 @@
 // routine never sees the controller itself, so a cell's behaviour can be tested against a
 // small fake and the routine cannot grow into a switch over the whole application.
 
+#include "comm/cmcCloneDrv.h"
 #include "image/RecordAccessor.h"
 #include "image/cmcEeprom.h"
+#include "values/AdjustmentState.h"
 
 #include <cstdint>
 #include <span>
@@ -41,6 +43,9 @@ enum class CellCommand {
     MeasuredValues,   // the measured-values window
     MeasuredValuesUpdate,  // reads the measured values again
     Refresh,          // a cell changed the image: modified flag, menus, toolbar, marks
+    StartProcedure,   // argument: an AdjustmentProcedure; replaces whatever procedure runs
+    StartCalibration, // argument: the two-point calibration's procedure number (2..13)
+    ConfirmCalibration,  // the running calibration takes the user's value
 };
 
 class CellContext {
@@ -62,4 +67,17 @@ public:
 
     // The model-information block of the radio's last identification; empty before any.
     virtual std::span<const std::uint8_t> ModelInformation() const = 0;
+
+    // --- Live adjustment ----------------------------------------------------------------
+    // What the radio is known to hold: an adjustment value that differs from it is sent.
+    virtual cmcEeprom& RadioImage() = 0;
+    virtual AdjustmentState& Adjustment() = 0;
+    virtual const AdReadings& Readings() const = 0;
+    // A transfer runs or the main window is disabled: nothing can be sent now.
+    virtual bool LinkBusy() const = 0;
+    // One item to the radio. With `awaitReply` the radio's answer lands at `target`;
+    // without, the value is stored there once it is sent. False: not sent (link busy).
+    virtual bool SendLiveValue(std::uint8_t item, std::uint8_t value, std::uint8_t* target, bool awaitReply) = 0;
+    // A list ended by item code 0xFF; its values must live until the transfer ends.
+    virtual bool SendLiveList(std::span<const LiveItem> items) = 0;
 };

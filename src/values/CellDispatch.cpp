@@ -28,8 +28,9 @@ void Fill(Table& table, std::span<const CellRow> rows, bool fallbackPass) {
 
 Table Build() {
     Table table{};
-    const std::initializer_list<std::span<const CellRow>> topics = {CommandCellRows(), CaptionCellRows(),
-                                                                     CloneInfoCellRows(), ChannelCellRows()};
+    const std::initializer_list<std::span<const CellRow>> topics = {
+        CommandCellRows(),    CaptionCellRows(),   CloneInfoCellRows(),     ChannelCellRows(),
+        AdjustmentCellRows(), AdReadoutCellRows(), ParameterDumpCellRows()};
     for (bool fallbackPass : {false, true}) {
         for (std::span<const CellRow> rows : topics) Fill(table, rows, fallbackPass);
     }

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testsupport {
@@ -26,8 +27,45 @@ public:
     CellSettings Settings() const override { return {}; }
     bool SheetOpen() const override { return true; }
     void OpenSheet(const std::string&) override {}
-    void RunCommand(CellCommand, std::int32_t) override {}
+    std::vector<std::pair<CellCommand, std::int32_t>> commands;
+    void RunCommand(CellCommand command, std::int32_t argument) override { commands.emplace_back(command, argument); }
     std::span<const std::uint8_t> ModelInformation() const override { return {}; }
+
+    // Live adjustment: the sends are recorded (list values copied as they were sent) and
+    // behave like the controller's, storing a value sent without reply at its target; while
+    // `busy` nothing is sent.
+    struct Sent {
+        std::uint8_t item;
+        std::uint8_t value;
+        bool awaitReply;
+        friend bool operator==(const Sent&, const Sent&) = default;
+    };
+    cmcEeprom radio{cmcEeprom::kImageSize};
+    AdjustmentState adjustment;
+    AdReadings readings;
+    bool busy = false;
+    std::vector<Sent> sent;
+    std::vector<std::vector<std::pair<std::uint8_t, std::uint8_t>>> lists;
+    cmcEeprom& RadioImage() override { return radio; }
+    AdjustmentState& Adjustment() override { return adjustment; }
+    const AdReadings& Readings() const override { return readings; }
+    bool LinkBusy() const override { return busy; }
+    bool SendLiveValue(std::uint8_t item, std::uint8_t value, std::uint8_t* target, bool awaitReply) override {
+        if (busy) return false;
+        sent.push_back({item, value, awaitReply});
+        if (!awaitReply && target) *target = value;
+        return true;
+    }
+    bool SendLiveList(std::span<const LiveItem> items) override {
+        if (busy) return false;
+        std::vector<std::pair<std::uint8_t, std::uint8_t>> list;
+        for (const LiveItem& item : items) {
+            if (item.code == 0xFF) break;
+            list.emplace_back(item.code, item.value ? *item.value : 0);
+        }
+        lists.push_back(std::move(list));
+        return true;
+    }
 };
 
 class RecordingSite : public cuiSheetSite {

@@ -35,6 +35,16 @@ public:
     void RunCommand(CellCommand c, std::int32_t a) override { commands.emplace_back(c, a); }
     std::span<const std::uint8_t> ModelInformation() const override { return identity; }
     std::vector<std::uint8_t> identity;
+    // No radio: nothing is ever sent.
+    cmcEeprom radio;
+    AdjustmentState adjustment;
+    AdReadings readings;
+    cmcEeprom& RadioImage() override { return radio; }
+    AdjustmentState& Adjustment() override { return adjustment; }
+    const AdReadings& Readings() const override { return readings; }
+    bool LinkBusy() const override { return true; }
+    bool SendLiveValue(std::uint8_t, std::uint8_t, std::uint8_t*, bool) override { return false; }
+    bool SendLiveList(std::span<const LiveItem>) override { return false; }
 };
 
 cmcCellObj Cell(const std::string& text) {
@@ -121,7 +131,8 @@ TEST(ProcessCellTest, SheetLinksOpenTheirSheetAndUnbuiltCellsSayYet) {
 
 TEST(ProcessCellTest, TheTableNamesEachIdentifierOnce) {
     // Every identifier of the topics' rows reaches the handler of its own row.
-    for (auto rows : {CommandCellRows(), CaptionCellRows(), CloneInfoCellRows(), ChannelCellRows()}) {
+    for (auto rows : {CommandCellRows(), CaptionCellRows(), CloneInfoCellRows(), ChannelCellRows(),
+                      AdjustmentCellRows(), AdReadoutCellRows(), ParameterDumpCellRows()}) {
         for (const CellRow& row : rows) {
             if (row.fallback) continue;
             for (CellId id = row.first; id <= row.last; ++id) {
