@@ -37,7 +37,7 @@ struct NumberSpec {
     std::int32_t step = 1;
     bool enterExecutes = false;   // Enter reports an execute request instead of typing
     bool clampFirst = false;
-    std::optional<std::string> displayOverride;
+    std::optional<std::string> displayOverride{};  // {} lets callers name only the fields they set
 };
 // Adjustment values: Left/Right arrows step (the routine passes step 5 while Shift is held).
 // With `enterExecutes`, Enter opens no editor but sets `request.execute`: the cell's
