@@ -51,7 +51,7 @@ std::string FrequencyText(std::uint32_t hz) {
 
 // The typed frequency in Hz on the raster, or nothing when it has no raster point.
 std::optional<std::uint32_t> TypedFrequency(std::string_view text) {
-    const auto mhz = TypedNumber(text, ".");
+    const auto mhz = ParseTypedNumber(text, ".");
     if (!mhz) return std::nullopt;
     const double hz = std::clamp(*mhz * 1'000'000.0 + 0.5, 0.0, static_cast<double>(kTypedHzLimit) + 0.5);
     const std::int64_t snapped = SnapFrequency(static_cast<std::int64_t>(hz));

@@ -31,7 +31,7 @@ std::optional<std::int32_t> TypedChoice(std::string_view text, std::string_view 
     if (typed.empty()) return std::nullopt;
     for (const SelectionEntry& item : items)
         if (Upper(Trim(item.text)) == typed) return item.value;
-    const auto number = TypedNumber(typed);
+    const auto number = ParseTypedNumber(typed);
     if (!number) return std::nullopt;
     std::optional<std::int32_t> nearest;
     double distance = std::numeric_limits<double>::infinity();

@@ -62,27 +62,4 @@ inline void StartTyping(cmcCellCapsule& r, CellResult& result, std::int32_t key)
     OpenEditor(r, result, std::string(1, static_cast<char>(key)), 1, 0);
 }
 
-// A typed number: only digits and the `allowed` characters are kept, at most nine of them,
-// and the rest is read as a decimal number; nothing when no digit remains or it does not
-// read as one. (The same rule as the numeric editors; kept here so that the text and
-// channel editors do not depend on them.)
-inline std::optional<double> TypedNumber(std::string_view text, std::string_view allowed = ".-") {
-    std::string kept;
-    bool digit = false;
-    for (const char c : text) {
-        if (c >= '0' && c <= '9') {
-            digit = true;
-        } else if (allowed.find(c) == std::string_view::npos) {
-            continue;
-        }
-        kept.push_back(c);
-    }
-    if (!digit) return std::nullopt;
-    if (kept.size() > 8) kept.resize(9);
-    double value = 0;
-    const auto [end, error] = std::from_chars(kept.data(), kept.data() + kept.size(), value);
-    if (error != std::errc{} || end == kept.data()) return std::nullopt;
-    return value;
-}
-
 }  // namespace editors::detail

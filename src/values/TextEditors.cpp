@@ -173,7 +173,7 @@ bool EditBits(cmcCellCapsule& r, CellResult& /*result*/, std::uint32_t& bits, in
     const std::uint32_t before = bits;
 
     if (r.mode == CellMode::Pick) {
-        if (const auto number = TypedNumber(r.editText, ""); number && *number <= 0xFFFFFFFF)
+        if (const auto number = ParseTypedNumber(r.editText, ""); number && *number <= 0xFFFFFFFF)
             bits = static_cast<std::uint32_t>(*number);
     }
     const std::int32_t key = ActionKey(r);

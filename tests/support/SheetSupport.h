@@ -28,7 +28,15 @@ public:
     bool SheetOpen() const override { return true; }
     void OpenSheet(const std::string&) override {}
     std::vector<std::pair<CellCommand, std::int32_t>> commands;
-    void RunCommand(CellCommand command, std::int32_t argument) override { commands.emplace_back(command, argument); }
+    // The refresh after a change is counted apart from the commands cells ask for.
+    int refreshes = 0;
+    void RunCommand(CellCommand command, std::int32_t argument) override {
+        if (command == CellCommand::Refresh) {
+            ++refreshes;
+            return;
+        }
+        commands.emplace_back(command, argument);
+    }
     std::span<const std::uint8_t> ModelInformation() const override { return {}; }
 
     // Live adjustment: the sends are recorded (list values copied as they were sent) and
