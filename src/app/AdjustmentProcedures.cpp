@@ -187,6 +187,7 @@ void AdjustmentProcedures::ConfirmCalibration() {
 void AdjustmentProcedures::Step() {
     // One request per call: the pending channel selection first, then the start request
     // of a procedure just started, then the procedure's own step.
+    if (link_.Busy()) return;
     if (ChannelStep()) return;
     if (startPending_) {
         const int index = static_cast<int>(*startPending_);

@@ -22,6 +22,9 @@
 class LiveLink {
 public:
     virtual ~LiveLink() = default;
+    // A request is in flight (or the link cannot take one): the procedures build nothing
+    // then, because the request in flight still reads their buffers.
+    virtual bool Busy() const = 0;
     // One item. With `awaitReply` the radio's answer is stored at `target` when the request
     // completes; without, the value is stored there at once. False: not sent (link busy).
     virtual bool SendValue(std::uint8_t item, std::uint8_t value, std::uint8_t* target, bool awaitReply) = 0;

@@ -162,7 +162,12 @@ public:
     // Sends one value to the radio at once. With `awaitReply` the radio's answer is stored
     // at `target`; without, the value itself is. Nothing while a transfer runs or the main
     // window is disabled; returns whether it was sent.
+    // After a live request failed, further sends wait for the user (an edit, Update, a
+    // procedure started, a radio operation that succeeds): every redraw would otherwise
+    // try the missing radio again and show its message again.
     bool SendLiveValue(std::uint8_t itemCode, std::uint8_t value, std::uint8_t* target, bool awaitReply);
+    bool LiveHeld() const { return liveHeld_; }
+    void ReleaseLiveHold() { liveHeld_ = false; }
     // Sends a list of items ended by code 0xFF, under the same conditions. The entries'
     // values and reply targets must live until the list has been sent.
     bool SendLiveList(std::span<const LiveItem> items);
@@ -252,6 +257,7 @@ private:
     std::string dataDirectory_;
     std::string currentFileName_;
     bool modified_ = false;
+    bool liveHeld_ = false;
     bool inactive_ = false;
     StatusModel status_;
     std::unique_ptr<cuiMenu> menu_;

@@ -56,6 +56,7 @@ void cuiMain::BeginClone() {
 }
 
 void cuiMain::EndClone(const CloneOutcome& outcome) {
+    if (outcome.ok()) liveHeld_ = false;
     progressTask_->setInterval(-1);
     if (CloneView* windows = Windows()) windows->hideProgress();
     if (view_) view_->setEnabled(true);
@@ -198,13 +199,14 @@ void cuiMain::ComPortDialog() {
 
 void cuiMain::EndLive(const CloneOutcome& outcome) {
     if (view_) view_->setEnabled(true);
+    liveHeld_ = !outcome.ok();
     LiveRequestEnded(outcome.ok());
     if (!outcome.message.empty()) Tell(outcome.message, DlgIcon::Error);
     events_.Send(EvMsg::RedrawBound);
 }
 
 bool cuiMain::SendLiveValue(std::uint8_t itemCode, std::uint8_t value, std::uint8_t* target, bool awaitReply) {
-    if (clone_.Busy() || (view_ && !view_->isEnabled())) return false;
+    if (liveHeld_ || clone_.Busy() || (view_ && !view_->isEnabled())) return false;
     if (!clone_.UsePort(settings_.comPort)) return false;
     if (view_) view_->setEnabled(false);
     const bool sent = clone_.SendItem(itemCode, value, awaitReply ? target : nullptr, AdjustmentProcedureRunning(),
@@ -219,6 +221,7 @@ bool cuiMain::SendLiveValue(std::uint8_t itemCode, std::uint8_t value, std::uint
 }
 
 bool cuiMain::SendLiveList(std::span<const LiveItem> items) {
+    if (liveHeld_) return false;
     return StartLiveList(items, [this](CloneOutcome& outcome) { EndLive(outcome); });
 }
 
@@ -270,6 +273,8 @@ void cuiMain::OpenMeasuredValues() {
 
 void cuiMain::UpdateMeasuredValues() {
     // Inert while a transfer runs: a second press starts nothing until the first ended.
+    // A press is the user asking for the radio again.
+    if (!LinkBusy()) liveHeld_ = false;
     static_cast<void>(StartLiveList(ReadBackList(), [this](CloneOutcome& outcome) {
         EndLive(outcome);
         if (CloneView* windows = Windows(); windows && MeasuredValuesOpen()) {

@@ -61,6 +61,7 @@ void cuiMain::CheckModified() {
 }
 
 void cuiMain::AfterCellChange() {
+    liveHeld_ = false;  // the user changed something: the radio is tried again
     CheckModified();
     ShowMenus();
     ShowToolbar();

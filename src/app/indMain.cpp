@@ -125,6 +125,7 @@ void indMain::LiveRequestEnded(bool ok) {
 }
 
 void indMain::StartProcedure(AdjustmentProcedures::Procedure p) {
+    ReleaseLiveHold();
     if (LinkFree()) procedures_.Start(p);
 }
 

@@ -42,7 +42,10 @@ public:
     AdjustmentState* LiveAdjustment() override { return &adjust_; }
     const AdReadings* LiveReadings() const override { return &readings_; }
     void StartAdjustment(AdjustmentProcedure p) override { StartProcedure(p); }
-    void StartCalibration(int procedureNumber) override { procedures_.StartCalibration(procedureNumber); }
+    void StartCalibration(int procedureNumber) override {
+        ReleaseLiveHold();
+        procedures_.StartCalibration(procedureNumber);
+    }
     void ConfirmCalibration() override { procedures_.ConfirmCalibration(); }
 
     // Deletes the tree nodes the current model kind does not have (message 25).
@@ -55,6 +58,7 @@ private:
     class Link : public LiveLink {
     public:
         explicit Link(indMain& c) : c_(c) {}
+        bool Busy() const override { return c_.LinkBusy(); }
         bool SendValue(std::uint8_t item, std::uint8_t value, std::uint8_t* target, bool awaitReply) override {
             return c_.SendLiveValue(item, value, target, awaitReply);
         }

@@ -26,6 +26,7 @@ struct InstantRadio : LiveLink {
     int swept = 0;
     std::uint8_t lastCode = 0;
     bool busy = false;
+    bool Busy() const override { return busy; }
 
     std::uint8_t Carry(std::uint8_t code, std::uint8_t value) {
         if (code == 0x03 && value == 0x03) return detector(swept);

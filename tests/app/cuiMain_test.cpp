@@ -11,6 +11,7 @@
 #include "platform/doubles/ScriptedDialogs.h"
 #include "platform/doubles/VirtualScheduler.h"
 #include "overlay/cmcGTex.h"
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -354,6 +355,33 @@ TEST(cuiMainDeathTest, SelfCheckStopsBeforeAnythingWritesThroughTheImage) {
     controller.SetDataDirectory(std::string(TRELVIX_BIN_DIR));
     FakeView view;
     EXPECT_DEATH(controller.BuildMainWindow(view), "Self Check Error\\.\nEEPROM Map is too large\\.");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(cuiMainTest, AfterAFailedLiveSendTheRadioIsTriedAgainOnlyWhenTheUserActs) {
+    testsupport::ScopedEnv missing("TRELVIX_COM7", dir.file("no-such-device"));
+    settings.comPort = 7;
+    Start();
+    std::uint8_t target = 0;
+    ASSERT_TRUE(controller.SendLiveValue(0x05, 0x40, &target, false));
+    time.clock.advance(2000);
+    ASSERT_EQ(dialogs.dialogs.messages.size(), 1u) << "the port could not be opened";
+    EXPECT_TRUE(controller.LiveHeld());
+
+    // Redraws would send again and again; each would show the message again.
+    EXPECT_FALSE(controller.SendLiveValue(0x05, 0x40, &target, false));
+    events.Send(EvMsg::RedrawBound);
+    time.clock.advance(2000);
+    EXPECT_EQ(dialogs.dialogs.messages.size(), 1u);
+
+    // An edit is the user asking again.
+    controller.AfterCellChange();
+    EXPECT_TRUE(controller.SendLiveValue(0x05, 0x40, &target, false));
+    time.clock.advance(2000);
+    EXPECT_EQ(dialogs.dialogs.messages.size(), 2u);
 }
 
 }  // namespace
