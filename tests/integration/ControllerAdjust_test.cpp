@@ -2,7 +2,10 @@
 // the controller against the virtual radio's programmable detector.
 #include "ControllerOnRadio.h"
 #include "overlay/cmcGTex.h"
+#include "sheets/cuiSheet.h"
+#include "values/KeyCodes.h"
 
+#include <algorithm>
 #include <fstream>
 
 using testsupport::RadioSimProcess;
@@ -122,6 +125,79 @@ TEST_F(ControllerAdjustTest, ARadioThatStopsAnsweringEndsTheProcedureWithOneMess
     EXPECT_FALSE(controller.Procedures().Running());
     ASSERT_EQ(dialogs.dialogs.messages.size(), 1u);
     EXPECT_EQ(messageHeads().front(), GTex().GetLine("GI_Mess_CloneErr_Head", 5));
+}
+
+// The items the radio heard after line `from`, without the line-speed items.
+std::vector<std::string> HeardItems(const std::string& trace, std::size_t from) {
+    const std::vector<std::string> all = Heard(trace);
+    std::vector<std::string> items;
+    for (std::size_t i = from; i < all.size(); ++i) {
+        if (!all[i].starts_with("E8 01")) items.push_back(all[i]);
+    }
+    return items;
+}
+
+TEST_F(ControllerAdjustTest, TheAdjustmentSheetSendsEachEditOnceAndEachDifferenceOnARepaint) {
+    RadioSimProcess sim({"--trace", trace});
+    connect(sim);
+    controller.OpenSheetRef("GI_Sheet_Adjust");
+    ASSERT_TRUE(controller.Sheet() && controller.Sheet()->grid);
+    cuiSheet& sheet = *controller.Sheet()->grid;
+    // A paint of every cell, as the window would after each redraw message.
+    auto paint = [&] {
+        for (std::int32_t row = 0; row < sheet.RowCount(); ++row) {
+            for (std::int32_t col = 0; col < sheet.ColCount(); ++col) static_cast<void>(sheet.Describe(col, row, {}));
+        }
+        waitSettled();
+    };
+    // The first paints bring the radio to the sheet's adjustment channel and RSSI step.
+    for (int i = 0; i < 4; ++i) paint();
+    const std::size_t settled = Heard(trace).size();
+    paint();
+    EXPECT_EQ(Heard(trace).size(), settled) << "a repaint of values the radio holds sends nothing";
+
+    // Typing 120 into the reference oscillator: one item 5, and nothing more on repaints.
+    auto find = [&](const char* id) {
+        for (std::int32_t row = 0; row < sheet.RowCount(); ++row) {
+            for (std::int32_t col = 0; col < sheet.ColCount(); ++col) {
+                if (sheet.CellAt(col, row).key.id == CellIdFromName(id)) return std::pair{col, row};
+            }
+        }
+        return std::pair{-1, -1};
+    };
+    const auto [refCol, refRow] = find("CL_Adjust_Ref");
+    ASSERT_TRUE(sheet.SelectAt(refCol, refRow));
+    sheet.Action('1');
+    sheet.SetEditorText("120");
+    sheet.CommitEditor();
+    waitSettled();
+    paint();
+    paint();
+    EXPECT_EQ(HeardItems(trace, settled), std::vector<std::string>{Item(5, 120)});
+    EXPECT_EQ(controller.RadioImage().GetByte(0xA9), 120);
+
+    // A value that differs from what the radio holds goes out on a plain repaint...
+    std::size_t before = Heard(trace).size();
+    controller.CurrentImage().SetByte(0xA4, 77);
+    paint();
+    EXPECT_EQ(HeardItems(trace, before), std::vector<std::string>{Item(9, 77)});
+
+    // ... but not while a radio operation runs: it waits for the repaint after it.
+    before = Heard(trace).size();
+    controller.CurrentImage().SetByte(0xA3, 66);
+    controller.CloneInformation();
+    ASSERT_TRUE(controller.Clone().Busy());
+    for (std::int32_t row = 0; row < sheet.RowCount(); ++row) {
+        for (std::int32_t col = 0; col < sheet.ColCount(); ++col) static_cast<void>(sheet.Describe(col, row, {}));
+    }
+    waitSettled();
+    const std::vector<std::string> during = HeardItems(trace, before);
+    ASSERT_FALSE(during.empty());
+    EXPECT_EQ(during.front(), "E0") << "the identification, and no item during it";
+    EXPECT_EQ(std::count(during.begin(), during.end(), Item(10, 66)), 0);
+    paint();
+    EXPECT_EQ(HeardItems(trace, before).back(), Item(10, 66));
+    EXPECT_TRUE(dialogs.dialogs.messages.empty());
 }
 
 }  // namespace
