@@ -9,10 +9,27 @@
 #include <memory>
 #include <string>
 
-// The tests' fixed context, with bank 0 holding enough channels to fill the 522-row array.
+// The tests' fixed context, with bank 0 holding enough channels to fill the 522-row array,
+// each of them in use with its own frequencies, name and tones, so that every cell shows
+// a real value.
 class BenchContext : public testsupport::RecordingContext {
 public:
-    BenchContext() { records.setBankCount(0, 500); }
+    BenchContext() {
+        records.setBankCount(0, 500);
+        for (int n = 0; n < 500; ++n) {
+            records.load(1, n);
+            records.set(Fld::Mch_FreqR, 146'000'000u + 12'500u * static_cast<std::uint32_t>(n));
+            records.set(Fld::Mch_FreqT, 146'600'000u + 12'500u * static_cast<std::uint32_t>(n % 7));
+            records.set(Fld::Mch_RfPo, static_cast<std::uint32_t>(n % 3));
+            ToneSetting tone;
+            tone.on = n % 2 == 0;
+            tone.code = static_cast<std::uint16_t>(n % 50);
+            records.setTone(Fld::Mch_CTone_R, tone);
+            records.name = "CHANNEL " + std::to_string(n);
+            records.status |= RecordAccessor::kStatusValid;
+            records.store(1, n);
+        }
+    }
 };
 
 class BenchSite : public cuiSheetSite {
