@@ -618,6 +618,7 @@ CellDrawing cuiSheet::Describe(std::int32_t col, std::int32_t row, Rect rect) {
         request.displayText = cell.content.value_or(" ");
         Call(request);
         text = request.displayText;
+        if (request.fontColour && !printing_) d.textColour = *request.fontColour;
         if (request.markFlags & kMarkFlagError) d.mark = CellDrawing::Mark::Error;
         else if (request.markFlags & kMarkFlagWarning) d.mark = CellDrawing::Mark::Warning;
     }

@@ -62,17 +62,18 @@ TEST_F(ChannelCellsTest, CellsShowTheirChannelsFields) {
         const char* text;
     };
     for (const Case& c : {Case{"CL_Mch_FreqR", 9, "146.520000"}, Case{"CL_Mch_TxInh", 9, "On"},
-                          Case{"CL_Mch_RfPo", 9, "High"}, Case{"CL_Mch_Nar", 9, "Wide"},
+                          Case{"CL_Mch_RfPo", 9, "Low2"}, Case{"CL_Mch_Nar", 9, "Wide"},
                           Case{"CL_Misc_ChNo_1Base", 9, "2"}, Case{"CL_Mch_TxInh", 10, ""}}) {
         EXPECT_EQ(Run(c.id, c.channel).displayText, c.text) << c.id << " " << c.channel;
     }
 }
 
 TEST_F(ChannelCellsTest, AnEditIsStoredInTheChannelsRecordAndReported) {
+    // The power list reads High (3), Low1 (1), Low2 (0): Space from Low2 comes round to High.
     cmcCellCapsule r = Run("CL_Mch_RfPo", 9, CellMode::Action, cellkey::kSpace);
-    EXPECT_EQ(r.displayText, "Low1");
+    EXPECT_EQ(r.displayText, "High");
     EXPECT_NE(r.changeFlags & kChangeRecord, 0u);
-    EXPECT_EQ(context.records.load(1, 9).get(Fld::Mch_RfPo), 1u);
+    EXPECT_EQ(context.records.load(1, 9).get(Fld::Mch_RfPo), 3u);
     EXPECT_EQ(context.records.load(1, 8).get(Fld::Mch_RfPo), 0u) << "only the row's channel";
 
     // The row after the bank's last channel names the next bank's first: it is not edited.
