@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+class cuiSheet;
+
 struct CloneProgressModel {
     std::string caption;     // "Cloning"
     std::string cancelText;  // the Cancel button, shown while a read runs
@@ -34,11 +36,17 @@ struct CloneInfoModel {
     std::vector<std::pair<std::string, std::string>> rows;  // label, text (may hold line breaks)
 };
 
-// The measured-values window: the values the radio read back, with Update and Close.
+// The measured-values window: the sheet of the values the radio read back, with Update
+// and Close.
 struct MeasuredValuesModel {
     std::string caption;
     std::string sheetKey = "GI_Sheet_Win_AD";  // its placement is stored under this key
     std::string updateText, closeText;
+    // The sheet the window shows (its cells read the values through the value routine);
+    // null when none could be built. The window lets go of it when it closes.
+    cuiSheet* sheet = nullptr;
+    // The values last read, as texts: what the sheet's cells show, for the controller's
+    // own checks and for windows without a sheet.
     std::vector<std::pair<std::string, std::string>> rows;  // parameter, value
     std::optional<WinRect> placement;  // the stored size and position, if any
 };

@@ -245,6 +245,7 @@ MeasuredValuesModel cuiMain::MeasuredValuesView() {
         m.rows.emplace_back(platform::formatOne(GTex().GetLine("GI_AppInd_AD_Parameter", 0), std::to_string(parameter)),
                             std::to_string(MeasuredValue(parameter)));
     }
+    m.sheet = sheets_.WindowSheet(m.sheetKey);
     if (const EditWindowPos* pos = settings_.FindEditWindowPos(m.sheetKey); pos && pos->width > 0) {
         m.placement = WinRect{pos->left, pos->top, pos->width, pos->height};
     }
@@ -267,6 +268,7 @@ void cuiMain::OpenMeasuredValues() {
     pos.name = kMeasuredValuesSheet;
     pos.open = 1;
     settings_.StoreEditWindowPos(pos);
+    sheets_.OpenWindowSheet(kMeasuredValuesSheet, view_ ? view_->sheetMetrics() : nullptr);
     windows->showMeasuredValues(MeasuredValuesView());
     UpdateMeasuredValues();
 }
@@ -285,6 +287,7 @@ void cuiMain::UpdateMeasuredValues() {
 
 void cuiMain::MeasuredValuesClosed(const WinRect& placement) {
     settings_.adWindowOpen = false;
+    sheets_.CloseWindowSheet(kMeasuredValuesSheet);
     EditWindowPos pos;
     pos.name = kMeasuredValuesSheet;
     pos.left = placement.left;

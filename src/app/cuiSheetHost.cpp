@@ -21,6 +21,7 @@ constexpr std::int32_t kSaccByte = 11;     // bit 3
 cuiSheetHost::cuiSheetHost() = default;
 
 cuiSheetHost::~cuiSheetHost() {
+    for (auto& [key, sheet] : windowSheets_) sheet->Halt();
     if (controller_) controller_->Events().Unsubscribe<&cuiSheetHost::OnEvent>(this);
 }
 
@@ -119,6 +120,36 @@ void cuiSheetHost::PopupClick(const ItemPath& item) {
     }
 }
 
+// --- Sheets in windows of their own, and selection lists ----------------------------------
+
+cuiSheet* cuiSheetHost::OpenWindowSheet(const std::string& key, const TextMetrics* metrics) {
+    if (cuiSheet* open = WindowSheet(key)) return open;
+    if (!controller_) return nullptr;
+    auto sheet = std::make_unique<iuiSheet>(side_, GTex(), key);
+    sheet->SetMetrics(metrics);
+    sheet->Show();
+    return (windowSheets_[key] = std::move(sheet)).get();
+}
+
+cuiSheet* cuiSheetHost::WindowSheet(const std::string& key) {
+    const auto it = windowSheets_.find(key);
+    return it == windowSheets_.end() ? nullptr : it->second.get();
+}
+
+void cuiSheetHost::CloseWindowSheet(const std::string& key) {
+    const auto it = windowSheets_.find(key);
+    if (it == windowSheets_.end()) return;
+    it->second->Halt();
+    closed_.push_back(std::move(it->second));
+    windowSheets_.erase(it);
+}
+
+std::unique_ptr<cuiSheet> cuiSheetHost::MakeChoiceList(const std::string& listSheet, CellId listKind,
+                                                       std::int32_t value) {
+    if (!controller_) return nullptr;
+    return std::make_unique<iuiSheet>(side_, GTex(), listSheet, listKind, value);
+}
+
 // --- Site ----------------------------------------------------------------------------------
 
 CellContext* cuiSheetHost::Cells() { return controller_ ? &controller_->Cells() : nullptr; }
@@ -164,6 +195,8 @@ void cuiSheetHost::StatusCleared() {
 }
 
 void cuiSheetHost::OnEvent(cmcEvMessage& m) {
+    // The redraws and the editor commit reach the window sheets too.
+    for (auto& [key, sheet] : windowSheets_) Deliver(*sheet, m);
     cuiSheet* grid = Grid();
     if (!grid) return;
     auto* bank = dynamic_cast<iuiSh_ChBank*>(grid);
@@ -173,13 +206,7 @@ void cuiSheetHost::OnEvent(cmcEvMessage& m) {
             if (!name.empty()) controller_->Events().Reply(0, 0, name.c_str(), static_cast<std::int32_t>(name.size() + 1));
             break;
         }
-        case EvMsg::RedrawBound: grid->RedrawCells(RedrawFilter::Bound, m.second); break;
-        case EvMsg::RedrawCategory: grid->RedrawCells(RedrawFilter::Category, m.second); break;
-        case EvMsg::RedrawCellId: grid->RedrawCells(RedrawFilter::CellId, m.second); break;
-        case EvMsg::RedrawIndex: grid->RedrawCells(RedrawFilter::Index, m.second); break;
-        case EvMsg::RedrawIndexUpTo: grid->RedrawCells(RedrawFilter::IndexUpTo, m.second); break;
-        case EvMsg::RedrawIndexFrom: grid->RedrawCells(RedrawFilter::IndexFrom, m.second); break;
-        case EvMsg::CommitEdit: grid->CommitEditor(); break;
+        default: Deliver(*grid, m); break;
         case EvMsg::QueryBankSheet:
             if (bank) controller_->Events().Reply(bank->Bank(), bank->FirstChannel());
             break;
@@ -195,6 +222,18 @@ void cuiSheetHost::OnEvent(cmcEvMessage& m) {
         case EvMsg::BankRemoveLastRow:
             if (bank) bank->RemoveLastRow();
             break;
+    }
+}
+
+void cuiSheetHost::Deliver(cuiSheet& sheet, const cmcEvMessage& m) {
+    switch (m.type) {
+        case EvMsg::RedrawBound: sheet.RedrawCells(RedrawFilter::Bound, m.second); break;
+        case EvMsg::RedrawCategory: sheet.RedrawCells(RedrawFilter::Category, m.second); break;
+        case EvMsg::RedrawCellId: sheet.RedrawCells(RedrawFilter::CellId, m.second); break;
+        case EvMsg::RedrawIndex: sheet.RedrawCells(RedrawFilter::Index, m.second); break;
+        case EvMsg::RedrawIndexUpTo: sheet.RedrawCells(RedrawFilter::IndexUpTo, m.second); break;
+        case EvMsg::RedrawIndexFrom: sheet.RedrawCells(RedrawFilter::IndexFrom, m.second); break;
+        case EvMsg::CommitEdit: sheet.CommitEditor(); break;
         default: break;
     }
 }

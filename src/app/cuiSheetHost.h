@@ -4,7 +4,10 @@
 // position of a sheet when it closes, and restores it when the same reference opens again.
 // It is also the sheet's site: it turns what the sheet tells into numbered messages, and
 // hands the messages meant for the open sheet (redraws, the editor commit, the bank
-// sheet's queries) to it.
+// sheet's queries) to it. It also builds the sheets that windows of their own show (the
+// measured values, the clone information) and the selection lists cells open as popups;
+// those read the program as the open sheet does, but the Edit menu and the current-cell
+// message stay the open sheet's.
 
 #include "app/MainLayout.h"
 #include "app/MainView.h"
@@ -12,6 +15,7 @@
 
 #include <cstdint>
 #include <list>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -76,6 +80,13 @@ public:
     std::vector<MenuItemModel> PopupModel();
     void PopupClick(const ItemPath& item);
 
+    // --- Sheets in windows of their own ----------------------------------------------
+    // Builds the sheet `key` for its window, or gives the one already built.
+    cuiSheet* OpenWindowSheet(const std::string& key, const TextMetrics* metrics = nullptr);
+    cuiSheet* WindowSheet(const std::string& key);
+    // The window closes: the sheet stops and is freed on the controller's next tick.
+    void CloseWindowSheet(const std::string& key);
+
     // --- cuiSheetSite --------------------------------------------------------------
     CellContext* Cells() override;
     RowConditions Conditions() const override;
@@ -85,9 +96,30 @@ public:
     void EditMenuFilled(const std::string& popupMenu) override;
     void CurrentCellChanged(const CellKey& key) override;
     void StatusCleared() override;
+    std::unique_ptr<cuiSheet> MakeChoiceList(const std::string& listSheet, CellId listKind,
+                                             std::int32_t value) override;
 
 private:
+    // The site of window sheets and selection lists: reads as the host, tells only that
+    // commands may have changed.
+    class SideSite final : public cuiSheetSite {
+    public:
+        explicit SideSite(cuiSheetHost& host) : host_(host) {}
+        CellContext* Cells() override { return host_.Cells(); }
+        RowConditions Conditions() const override { return host_.Conditions(); }
+        std::int32_t FontSizePercentage() const override { return host_.FontSizePercentage(); }
+        void CommandsChanged() override { host_.CommandsChanged(); }
+        std::unique_ptr<cuiSheet> MakeChoiceList(const std::string& listSheet, CellId listKind,
+                                                 std::int32_t value) override {
+            return host_.MakeChoiceList(listSheet, listKind, value);
+        }
+
+    private:
+        cuiSheetHost& host_;
+    };
+
     void OnEvent(cmcEvMessage& m);
+    static void Deliver(cuiSheet& sheet, const cmcEvMessage& m);
     std::unique_ptr<cuiSheet> Build(const OpenSheet& open, const TextMetrics* metrics);
 
     cuiMain* controller_ = nullptr;
@@ -95,4 +127,6 @@ private:
     std::list<SheetMemory> memory_;
     std::unique_ptr<cuiMenu> popup_;
     std::vector<std::unique_ptr<cuiSheet>> closed_;
+    SideSite side_{*this};
+    std::map<std::string, std::unique_ptr<cuiSheet>> windowSheets_;
 };

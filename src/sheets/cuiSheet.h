@@ -200,8 +200,8 @@ public:
     // A popup item was chosen: an action with code 0 and the item's cell.
     void PopupCommand(const cmcCellObj& item);
     // An action on the current cell (a character, 256 for a double click, a virtual key
-    // times 256, 0 for a popup command).
-    void Action(std::int32_t code, const cmcCellObj* popupItem = nullptr);
+    // times 256, 0 for a popup command), with Shift held or not.
+    void Action(std::int32_t code, const cmcCellObj* popupItem = nullptr, bool shift = false);
     // The popup menu the current cell names (empty: none); what the Edit menu mirrors.
     const std::string& PopupMenuName() const { return popupName_; }
     std::string CurrentPopupMenu() const;
@@ -220,6 +220,14 @@ public:
     // Up / Down inside the editor: commit, then move one row.
     void EditorKey(const SheetKey& key);
 
+    // --- Selection lists ------------------------------------------------------------------
+    // The list open at one of this sheet's cells, or null.
+    cuiSheet* ChoiceList() const { return choiceList_.get(); }
+    // The sheet whose cell this list serves, or null when this is no selection list.
+    cuiSheet* ChoiceOwner() const { return choiceOwner_; }
+    // The open list closes without a pick (Escape, a click outside it); nothing changes.
+    void DismissChoiceList();
+
     // --- Drawing --------------------------------------------------------------------
     // How cell (col, row) is drawn into `rect` (viewport pixels, right and bottom
     // exclusive); asks the value callback for a bound cell's text.
@@ -228,6 +236,7 @@ public:
     // --- CellSheetServices and the redraw messages ----------------------------------
     void RedrawCells(RedrawFilter filter, std::int32_t value) override;
     void OpenEditor(const std::string& text, std::int32_t selStart, std::int32_t selLength) override;
+    bool OpenChoiceList(const std::string& listSheet, CellId listKind, std::int32_t value) override;
 
 protected:
     // The directives every sheet knows; true when the group was one of them.
@@ -299,7 +308,10 @@ private:
     void UpdatePopup();
     void DropPopup();
     void HandleResult(cmcCellCapsule& request, CellResult result);
-    void ScheduleRepeat(std::int32_t code);
+    void ScheduleRepeat(std::int32_t code, bool shift);
+    // A list of this sheet picked `item`: the list is gone, then the cell hears of the pick.
+    void ChoicePicked(const cmcCellObj& item);
+    void RetireChoiceList();
     bool TrackRow(SheetPos& pos) const;
     bool RowTracked(std::int32_t col, std::int32_t row) const;
     void Invalidate(std::int32_t col, std::int32_t row);
@@ -325,5 +337,12 @@ private:
     std::unique_ptr<platform::Timer> repeatTimer_;
     std::int32_t repeatDelay_ = kRepeatFirstMs;
     std::int32_t repeatCode_ = 0;
+    bool repeatShift_ = false;
     bool repeating_ = false;
+    // The selection list open at `choiceCell_`, and those closed since this sheet's last
+    // action: a list is closed from inside its own pick.
+    std::unique_ptr<cuiSheet> choiceList_;
+    std::vector<std::unique_ptr<cuiSheet>> retiredLists_;
+    SheetPos choiceCell_;
+    cuiSheet* choiceOwner_ = nullptr;
 };

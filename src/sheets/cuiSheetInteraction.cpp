@@ -194,6 +194,7 @@ void cuiSheet::ClearSelection() {
 }
 
 void cuiSheet::Halt() {
+    RetireChoiceList();
     if (repeatTimer_) repeatTimer_->stop();
     editorOpen_ = false;
     if (view_) view_->SheetGone();
@@ -324,7 +325,7 @@ void cuiSheet::KeyDown(const SheetKey& key) {
         case vk::kRight: {
             const SheetPos before = current_;
             MoveBy(key.vk == vk::kLeft ? -1 : 1, 0, key.shift);
-            if (current_ == before) Action(cellkey::VirtualKey(key.vk));
+            if (current_ == before) Action(cellkey::VirtualKey(key.vk), nullptr, key.shift);
             return;
         }
         case vk::kUp:
@@ -334,8 +335,13 @@ void cuiSheet::KeyDown(const SheetKey& key) {
             return;
         default: break;
     }
-    if (key.vk >= vk::kF1 && key.vk <= vk::kF12) Action(cellkey::VirtualKey(key.vk));
-    else if (key.vk == 0 && key.ch != 0) Action(key.ch);
+    if (choiceOwner_ && key.vk == 0 && key.ch == cellkey::kEscape) {
+        // A selection list closes on Escape and its cell keeps its value.
+        choiceOwner_->DismissChoiceList();
+        return;
+    }
+    if (key.vk >= vk::kF1 && key.vk <= vk::kF12) Action(cellkey::VirtualKey(key.vk), nullptr, key.shift);
+    else if (key.vk == 0 && key.ch != 0) Action(key.ch, nullptr, key.shift);
 }
 
 void cuiSheet::SetFocus(bool focused) {
@@ -352,8 +358,11 @@ void cuiSheet::MouseDown(std::int32_t col, std::int32_t row, bool shift) {
 }
 
 void cuiSheet::MouseUp(std::int32_t col, std::int32_t row) {
+    // Only the release of a press in this sheet picks: the release of the click that
+    // opened a selection list must not pick from it at once.
+    const bool pressed = leftButton_;
     leftButton_ = false;
-    if (framed_) DoubleClick(col, row);
+    if (framed_ && pressed) DoubleClick(col, row);
 }
 
 void cuiSheet::DoubleClick(std::int32_t col, std::int32_t row) {
@@ -393,20 +402,30 @@ cmcCellCapsule cuiSheet::Request(std::int32_t col, std::int32_t row, CellMode mo
     return r;
 }
 
-void cuiSheet::Action(std::int32_t code, const cmcCellObj* popupItem) {
+void cuiSheet::Action(std::int32_t code, const cmcCellObj* popupItem, bool shift) {
+    retiredLists_.clear();
     if (!enabled_ || cells_.empty()) return;
     if (!repeating_) {
         repeatDelay_ = kRepeatFirstMs;
         if (repeatTimer_) repeatTimer_->stop();
     }
+    const bool pick = framed_ && (code == cellkey::kEnter || code == cellkey::kDoubleClick);
+    if (pick && choiceOwner_) {
+        // A selection list hands its choice to the cell it serves; the list itself is no
+        // cell of the value routine's.
+        const cmcCellObj item = CellAt(current_.col, current_.row);
+        choiceOwner_->ChoicePicked(item);
+        return;
+    }
     cmcCellCapsule request = Request(current_.col, current_.row, CellMode::Action);
     request.key = code;
+    request.shift = shift;
     request.popupItem = popupItem;
-    const bool pick = framed_ && (code == cellkey::kEnter || code == cellkey::kDoubleClick);
     if (pick) {
         // A choice list picks instead of acting, and the popup that holds it closes.
         request.mode = CellMode::Pick;
         request.linked = context_;
+        request.picked = request.cell;
     }
     const CellResult result = Call(request);
     HandleResult(request, result);
@@ -422,22 +441,72 @@ void cuiSheet::HandleResult(cmcCellCapsule& request, CellResult result) {
     }
     if (request.selectFrom && request.selectTo) SelectRange(*request.selectFrom, *request.selectTo);
     else ClearSelection();
-    if (request.repeatKey != 0) ScheduleRepeat(request.repeatKey);
+    if (request.repeatKey != 0) ScheduleRepeat(request.repeatKey, request.shift);
 }
 
-void cuiSheet::ScheduleRepeat(std::int32_t code) {
+void cuiSheet::ScheduleRepeat(std::int32_t code, bool shift) {
     if (view_) view_->RepaintNow();
     repeatCode_ = code;
+    repeatShift_ = shift;
     if (!repeatTimer_) {
         repeatTimer_ = platform::scheduler().createTimer([this] {
             repeatTimer_->stop();
             repeating_ = true;
-            Action(repeatCode_);
+            Action(repeatCode_, nullptr, repeatShift_);
             repeating_ = false;
         });
     }
     repeatTimer_->start(repeatDelay_);
     repeatDelay_ = std::max(0, repeatDelay_ - kRepeatStepMs);
+}
+
+// --- Selection lists -----------------------------------------------------------------------
+
+bool cuiSheet::OpenChoiceList(const std::string& listSheet, CellId listKind, std::int32_t value) {
+    if (!view_ || cells_.empty() || printing_) return false;
+    RetireChoiceList();
+    std::unique_ptr<cuiSheet> list = site_.MakeChoiceList(listSheet, listKind, value);
+    if (!list) return false;
+    list->SetFramed(true);
+    if (!list->metrics_) list->SetMetrics(metrics_);
+    list->choiceOwner_ = this;
+    list->Show();
+    choiceList_ = std::move(list);
+    choiceCell_ = current_;
+    if (editorOpen_) CancelEditor();
+    if (!view_->ShowChoiceList(*choiceList_, choiceCell_.col, choiceCell_.row)) {
+        RetireChoiceList();
+        return false;
+    }
+    return true;
+}
+
+void cuiSheet::RetireChoiceList() {
+    if (!choiceList_) return;
+    // Taken first: closing the window may report the dismissal back here.
+    std::unique_ptr<cuiSheet> list = std::move(choiceList_);
+    if (list->view_) list->view_->CloseHostWindow();
+    list->Halt();
+    // The list itself may be the caller (a pick), so it lives on until this sheet's own
+    // next action, when no list can be running.
+    retiredLists_.push_back(std::move(list));
+}
+
+void cuiSheet::DismissChoiceList() { RetireChoiceList(); }
+
+void cuiSheet::ChoicePicked(const cmcCellObj& item) {
+    // The list closes before the cell hears of the pick: the cell may open a second list
+    // at once (a key's option after its function).
+    const cmcCellObj picked = item;
+    const SheetPos at = choiceCell_;
+    RetireChoiceList();
+    if (!enabled_ || at.col < 0 || at.row < 0 || at.col >= colCount_ || at.row >= rowCount_) return;
+    cmcCellCapsule request = Request(at.col, at.row, CellMode::Pick);
+    request.picked = &picked;
+    const CellResult result = Call(request);
+    Invalidate(at.col, at.row);
+    HandleResult(request, result);
+    site_.CommandsChanged();
 }
 
 // --- In-place editor ------------------------------------------------------------------------

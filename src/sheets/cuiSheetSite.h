@@ -7,9 +7,11 @@
 #include "overlay/SheetLanguage.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class CellContext;
+class cuiSheet;
 
 class cuiSheetSite {
 public:
@@ -25,6 +27,14 @@ public:
     virtual bool PrintJobRunning() const { return false; }
     // The usable-font option of channel-text sheets.
     virtual bool UsableFontOption() const { return false; }
+    // A cell asks for the selection list `listSheet` (items bound to `listKind`): the sheet
+    // to show it in, built but not yet shown, with the item numbered `value` as its wanted
+    // initial cell. The program decides the sheet's kind and how it measures; null when no
+    // list can be shown here.
+    virtual std::unique_ptr<cuiSheet> MakeChoiceList(const std::string& /*listSheet*/, CellId /*listKind*/,
+                                                     std::int32_t /*value*/) {
+        return nullptr;
+    }
 
     // --- What the sheet tells ---------------------------------------------------------
     virtual void CommandsChanged() {}                          // refresh commands and status
@@ -47,8 +57,12 @@ public:
     virtual void EditorChanged() = 0;
     // Paint what is pending now (before an auto-repeated action).
     virtual void RepaintNow() {}
-    // A framed sheet picked a choice: its popup window closes.
+    // A framed sheet picked a choice, or a selection list was dismissed: its popup window
+    // closes.
     virtual void CloseHostWindow() {}
+    // Shows the selection list `list` (built and framed) in a popup window anchored at cell
+    // (col, row) of this view's sheet; false when the view cannot show one.
+    virtual bool ShowChoiceList(cuiSheet& /*list*/, std::int32_t /*col*/, std::int32_t /*row*/) { return false; }
     // The sheet is being destroyed: the view lets go of it.
     virtual void SheetGone() {}
 };

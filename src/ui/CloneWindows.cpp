@@ -1,12 +1,13 @@
 #include "ui/CloneWindows.h"
 
 #include "app/MainView.h"
+#include "ui/cuiGrid.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
-#include <QTableWidget>
+#include <QScrollBar>
 
 #include <QDialog>
 #include <QFontMetrics>
@@ -165,16 +166,29 @@ MeasuredValuesWindow::MeasuredValuesWindow(QWidget* owner, MainEvents& events)
     : QDialog(owner, Qt::Window), events_(events) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
+    // The sheet's panel: a raised outer and a lowered inner bevel, 8 pixels apart; inside,
+    // the sheet's title line and its grid.
     auto* panel = new QFrame(this);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
     panel->setLineWidth(2);
-    auto* inner = new QVBoxLayout(panel);
-    table_ = new QTableWidget(0, 2, panel);
-    table_->horizontalHeader()->hide();
-    table_->verticalHeader()->hide();
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->horizontalHeader()->setStretchLastSection(true);
-    inner->addWidget(table_);
+    auto* outer = new QVBoxLayout(panel);
+    outer->setContentsMargins(10, 10, 10, 10);
+    auto* sunken = new QFrame(panel);
+    sunken->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    sunken->setLineWidth(2);
+    auto* inner = new QVBoxLayout(sunken);
+    inner->setContentsMargins(2, 2, 2, 2);
+    inner->setSpacing(0);
+    title_ = new QLabel(sunken);
+    title_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    title_->setLineWidth(2);
+    title_->setTextFormat(Qt::PlainText);
+    title_->setAutoFillBackground(true);
+    title_->hide();
+    grid_ = new cuiGrid(sunken);
+    inner->addWidget(title_);
+    inner->addWidget(grid_, 1);
+    outer->addWidget(sunken);
     layout->addWidget(panel, 1);
     auto* strip = new QHBoxLayout;
     strip->setSpacing(5);
@@ -193,12 +207,11 @@ void MeasuredValuesWindow::show(const MeasuredValuesModel& model) {
     setWindowTitle(Q(model.caption));
     update_->setText(Q(model.updateText));
     close_->setText(Q(model.closeText));
-    table_->setRowCount(static_cast<int>(model.rows.size()));
-    for (int r = 0; r < static_cast<int>(model.rows.size()); ++r) {
-        const auto& [label, value] = model.rows[static_cast<std::size_t>(r)];
-        table_->setItem(r, 0, new QTableWidgetItem(Q(label)));
-        table_->setItem(r, 1, new QTableWidgetItem(Q(value)));
+    if (grid_->sheet() != model.sheet) {
+        grid_->setSheet(model.sheet);
+        cuiGrid::showTitle(*title_, model.sheet);
     }
+    grid_->viewport()->update();
     if (!placed_) {
         placed_ = true;
         if (model.placement) {
@@ -207,7 +220,9 @@ void MeasuredValuesWindow::show(const MeasuredValuesModel& model) {
             // As wide as its contents, half the screen high, centred on the main window
             // and above it when there is room.
             const QRect screen = owner->screen() ? owner->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
-            resize(std::max(minimumWidth(), sizeHint().width()), screen.height() / 2);
+            const int sheetWidth = model.sheet ? model.sheet->TotalWidth() : 0;
+            const int chrome = 2 * (8 + 2 + 10 + 2 + 2) + grid_->verticalScrollBar()->sizeHint().width();
+            resize(std::max({minimumWidth(), sizeHint().width(), sheetWidth + chrome}), screen.height() / 2);
             const QRect main = owner->frameGeometry();
             const int top = main.top() - height() >= screen.top() ? main.top() - height() : main.center().y() - height() / 2;
             move(main.center().x() - width() / 2, top);

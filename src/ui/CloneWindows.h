@@ -29,16 +29,18 @@ private:
 };
 
 class MainEvents;
-class QTableWidget;
+class QLabel;
+class cuiGrid;
 
-// The measured-values window: a table of the values, Update and Close. Closing (by the
-// button or the title bar) is refused while a transfer runs.
+// The measured-values window: the sheet of the values in a panel above Update and Close.
+// Closing (by the button or the title bar) is refused while a transfer runs.
 class MeasuredValuesWindow : public QDialog {
 public:
     MeasuredValuesWindow(QWidget* owner, MainEvents& events);
     void show(const MeasuredValuesModel& model);
-    QTableWidget* table() const { return table_; }
+    cuiGrid* grid() const { return grid_; }
     QPushButton* updateButton() const { return update_; }
+    QPushButton* closeButton() const { return close_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -46,7 +48,8 @@ protected:
 
 private:
     MainEvents& events_;
-    QTableWidget* table_;
+    QLabel* title_;
+    cuiGrid* grid_;
     QPushButton* update_;
     QPushButton* close_;
     bool placed_ = false;

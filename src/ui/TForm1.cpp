@@ -405,22 +405,7 @@ void TForm1::attachSheet(cuiSheetHost* host) {
 
 const TextMetrics* TForm1::sheetMetrics() const { return &grid_->metrics(); }
 
-void TForm1::showSheetTitle() {
-    cuiSheet* sheet = grid_->sheet();
-    const std::string title = sheet ? sheet->Title() : std::string{};
-    sheetTitle_->setVisible(!title.empty());
-    if (title.empty()) return;
-    const SheetStyle& style = sheet->Style();
-    const cmcFont font = style.titleFont.value_or(cmcFont{});
-    sheetTitle_->setFont(ToQFont(font, QApplication::font()));
-    QPalette pal = sheetTitle_->palette();
-    pal.setColor(QPalette::Window, ToQColor(style.titleColour));
-    pal.setColor(QPalette::WindowText, ToQColor(sheet->TitleTextColour().value_or(font.colour)));
-    sheetTitle_->setPalette(pal);
-    sheetTitle_->setText(QString::fromStdString(title));
-    // The label's text height, the bevel and 8 pixels of room.
-    sheetTitle_->setFixedHeight(sheetTitle_->fontMetrics().height() + 2 + 8);
-}
+void TForm1::showSheetTitle() { cuiGrid::showTitle(*sheetTitle_, grid_->sheet()); }
 
 void TForm1::setTreePanelWidth(std::int32_t width) {
     QList<int> sizes = splitter_->sizes();

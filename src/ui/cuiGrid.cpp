@@ -2,13 +2,18 @@
 
 #include "app/cuiSheetHost.h"
 #include "ui/UiColours.h"
+#include "ui/UiFonts.h"
 #include "values/KeyCodes.h"
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -115,6 +120,71 @@ void cuiGrid::RepaintNow() { viewport()->repaint(); }
 
 void cuiGrid::CloseHostWindow() {
     if (window() != this && window()->isWindow() && sheet_ && sheet_->Framed()) window()->hide();
+}
+
+// --- Selection lists --------------------------------------------------------------------------
+
+ChoicePopup::ChoicePopup(cuiGrid& owner) : QFrame(&owner, Qt::Popup | Qt::FramelessWindowHint), owner_(owner) {
+    // The framed sheet's panel: a raised bevel of width 1 inside a border of 2.
+    setFrameStyle(QFrame::Panel | QFrame::Raised);
+    setLineWidth(1);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    grid_ = new cuiGrid(this);
+    // As small as the list: a scroll area would ask for room for its scroll bars.
+    grid_->setMinimumSize(1, 1);
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout->addWidget(grid_);
+}
+
+void ChoicePopup::hideEvent(QHideEvent* e) {
+    QFrame::hideEvent(e);
+    // Still showing its list: closed from outside (a click elsewhere), not by a pick.
+    if (grid_->sheet() && owner_.sheet()) owner_.sheet()->DismissChoiceList();
+}
+
+QWidget* cuiGrid::choicePopup() const { return choicePopup_; }
+
+cuiGrid* cuiGrid::choiceGrid() const { return choicePopup_ ? choicePopup_->grid() : nullptr; }
+
+bool cuiGrid::ShowChoiceList(cuiSheet& list, std::int32_t col, std::int32_t row) {
+    const auto cell = sheet_ ? sheet_->CellRect(col, row) : std::nullopt;
+    if (!cell) return false;
+    if (!choicePopup_) choicePopup_ = new ChoicePopup(*this);
+    ChoicePopup& popup = *choicePopup_;
+    const int frame = 2 * (popup.frameWidth() + popup.layout()->contentsMargins().left());
+    const int cellWidth = cell->right - cell->left;
+    QSize size(std::max(list.TotalWidth(), cellWidth) + frame, list.TotalHeight() + frame);
+    // Just below the cell, or above it when the screen has no room below; a list taller
+    // than the screen scrolls (and then does not wrap around).
+    const QPoint below = viewport()->mapToGlobal(QPoint(cell->left, cell->bottom));
+    const QPoint above = viewport()->mapToGlobal(QPoint(cell->left, cell->top));
+    const QRect screen = (QApplication::screenAt(below) ? QApplication::screenAt(below) : this->screen())->availableGeometry();
+    size.setHeight(std::min(size.height(), screen.height()));
+    QPoint at = below;
+    if (at.y() + size.height() > screen.bottom() + 1) at.setY(std::max(screen.top(), above.y() - size.height()));
+    at.setX(std::clamp(at.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width())));
+    popup.setGeometry(QRect(at, size));
+    popup.grid()->setSheet(&list);
+    popup.show();
+    popup.grid()->setFocus(Qt::PopupFocusReason);
+    return true;
+}
+
+void cuiGrid::showTitle(QLabel& label, const cuiSheet* sheet) {
+    const std::string title = sheet ? sheet->Title() : std::string{};
+    label.setVisible(!title.empty());
+    if (title.empty()) return;
+    const SheetStyle& style = sheet->Style();
+    const cmcFont font = style.titleFont.value_or(cmcFont{});
+    label.setFont(ToQFont(font, QApplication::font()));
+    QPalette pal = label.palette();
+    pal.setColor(QPalette::Window, ToQColor(style.titleColour));
+    pal.setColor(QPalette::WindowText, ToQColor(sheet->TitleTextColour().value_or(font.colour)));
+    label.setPalette(pal);
+    label.setText(QString::fromStdString(title));
+    // The label's text height, the bevel and 8 pixels of room.
+    label.setFixedHeight(label.fontMetrics().height() + 2 + 8);
 }
 
 void cuiGrid::EditorChanged() {

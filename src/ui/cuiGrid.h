@@ -14,10 +14,12 @@
 #include <vector>
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QTimer;
 class cuiSheetHost;
+class ChoicePopup;
 
 class cuiGrid : public QAbstractScrollArea, public cuiSheetView {
     Q_OBJECT
@@ -40,6 +42,12 @@ public:
     void setPopupRunner(PopupRunner runner) { popupRunner_ = std::move(runner); }
     // Paints the whole viewport into `device` (the benchmark's off-screen target).
     void paintTo(QPaintDevice& device);
+    // The popup window of selection lists opened at this grid's cells (null until the
+    // first), and the grid inside it.
+    QWidget* choicePopup() const;
+    cuiGrid* choiceGrid() const;
+    // Shows a sheet's title line in `label` (hidden when the sheet has none).
+    static void showTitle(QLabel& label, const cuiSheet* sheet);
 
     // cuiSheetView
     void InvalidateCell(std::int32_t col, std::int32_t row) override;
@@ -48,6 +56,7 @@ public:
     void EditorChanged() override;
     void RepaintNow() override;
     void CloseHostWindow() override;
+    bool ShowChoiceList(cuiSheet& list, std::int32_t col, std::int32_t row) override;
     void SheetGone() override { setSheet(nullptr); }
 
 signals:
@@ -88,4 +97,23 @@ private:
     bool closingEditor_ = false;
     int cellsPainted_ = 0;
     PopupRunner popupRunner_;
+    ChoicePopup* choicePopup_ = nullptr;
+};
+
+// The frameless popup window a selection list opens in, anchored at its cell: a raised
+// bevel around the list's grid. Closing it without a pick (a click outside it) tells the
+// sheet whose cell opened it.
+class ChoicePopup : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit ChoicePopup(cuiGrid& owner);
+    cuiGrid* grid() const { return grid_; }
+
+protected:
+    void hideEvent(QHideEvent* e) override;
+
+private:
+    cuiGrid& owner_;
+    cuiGrid* grid_;
 };

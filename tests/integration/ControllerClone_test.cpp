@@ -290,10 +290,16 @@ TEST_F(ControllerCloneTest, MeasuredValuesWindowReadsTheThirteenValuesBack) {
     EXPECT_EQ(rows.back(), std::make_pair(std::string("Parameter 43"), std::string("193")));
     EXPECT_TRUE(dialogs.dialogs.messages.empty());
     EXPECT_TRUE(view.enabled);
+    // The window shows one sheet from opening to closing.
+    cuiSheet* sheet = view.windows.measured.front().sheet;
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->Name(), "GI_Sheet_Win_AD");
+    EXPECT_EQ(view.windows.measured.back().sheet, sheet);
 
-    // Its placement is kept under the sheet key for the next opening.
+    // Its placement is kept under the sheet key for the next opening; the sheet goes.
     ASSERT_TRUE(controller.OnMeasuredValuesClose({40, 50, 300, 400}));
     EXPECT_EQ(controller.MeasuredValuesView().placement, (WinRect{40, 50, 300, 400}));
+    EXPECT_FALSE(controller.MeasuredValuesView().sheet);
 }
 
 TEST_F(ControllerCloneTest, LiveValueIsSentOnlyWhileNothingElseRuns) {

@@ -9,6 +9,8 @@
 #include "values/CellContext.h"
 
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -96,6 +98,14 @@ public:
         told.push_back("19 " + std::to_string(k.id) + "[" + std::to_string(k.index) + "]");
     }
     void StatusCleared() override { told.push_back("4"); }
+    // Selection lists: what was asked for ("list NAME kind value"), built by `makeList`
+    // (none: no list can be shown).
+    std::function<std::unique_ptr<cuiSheet>(const std::string&, CellId, std::int32_t)> makeList;
+    std::vector<std::string> lists;
+    std::unique_ptr<cuiSheet> MakeChoiceList(const std::string& name, CellId kind, std::int32_t value) override {
+        lists.push_back("list " + name + " " + std::to_string(kind) + " " + std::to_string(value));
+        return makeList ? makeList(name, kind, value) : nullptr;
+    }
 };
 
 // The value callback of a test: records each request and answers with `answer`.
@@ -105,13 +115,16 @@ struct ScriptedCallback {
         std::int32_t key;
         std::int32_t index;
         std::string text;
+        bool shift = false;
+        std::optional<CellKey> picked;  // Pick: the item chosen
     };
     std::vector<Call> calls;
     std::function<CellResult(cmcCellCapsule&)> answer = [](cmcCellCapsule&) { return CellResult::None; };
 
     cuiSheet::ValueCallback Callback() {
         return [this](cmcCellCapsule& r) {
-            calls.push_back({r.mode, r.key, r.cell ? r.cell->key.index : 0, r.editText});
+            calls.push_back({r.mode, r.key, r.cell ? r.cell->key.index : 0, r.editText, r.shift,
+                             r.picked ? std::optional<CellKey>(r.picked->key) : std::nullopt});
             return answer(r);
         };
     }
@@ -127,6 +140,15 @@ class RecordingView : public cuiSheetView {
 public:
     std::vector<std::pair<std::int32_t, std::int32_t>> cells;
     int all = 0, positions = 0, editor = 0, repaints = 0, closed = 0;
+    // Selection lists shown at a cell of this view's sheet; `gone` counts SheetGone.
+    bool showsLists = true;
+    std::vector<std::pair<cuiSheet*, SheetPos>> shownLists;
+    int gone = 0;
+    bool ShowChoiceList(cuiSheet& list, std::int32_t c, std::int32_t r) override {
+        if (showsLists) shownLists.emplace_back(&list, SheetPos{c, r});
+        return showsLists;
+    }
+    void SheetGone() override { ++gone; }
     void InvalidateCell(std::int32_t c, std::int32_t r) override { cells.emplace_back(c, r); }
     void InvalidateAll() override { ++all; }
     void PositionChanged() override { ++positions; }

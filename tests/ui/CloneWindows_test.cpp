@@ -12,6 +12,7 @@
 #include "support/ScopedEnv.h"
 #include "ui/CloneWindows.h"
 #include "ui/TForm1.h"
+#include "ui/cuiGrid.h"
 
 #include <iostream>
 
@@ -19,7 +20,6 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTableWidget>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimer>
@@ -158,10 +158,13 @@ TEST_F(CloneWindowsTest, MeasuredValuesWindowClosesOnlyWhenNoTransferRuns) {
         runWhile([&] { return controller.Clone().Busy(); }, 10'000);
     }
     EXPECT_TRUE(dialogs.dialogs.messages.empty()) << dialogs.dialogs.messages.front().text;
-    EXPECT_EQ(window->table()->rowCount(), 13);
-    EXPECT_EQ(window->table()->item(0, 1)->text(), "156");
+    cuiSheet* sheet = window->grid()->sheet();
+    ASSERT_TRUE(sheet) << "the window shows its sheet through the sheet grid";
+    EXPECT_EQ(sheet->Name(), "GI_Sheet_Win_AD");
+    EXPECT_EQ(controller.MeasuredValuesView().rows.front().second, "156");
     window->close();
     EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->grid()->sheet()) << "the closed window let go of its sheet";
     ASSERT_NE(settings.FindEditWindowPos("GI_Sheet_Win_AD"), nullptr) << "its placement is stored";
 }
 
