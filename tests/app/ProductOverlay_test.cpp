@@ -13,6 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <set>
+#include <string>
+
 namespace {
 
 class ProductOverlayTest : public ::testing::Test, protected ControllerWorld {};
@@ -108,6 +112,24 @@ TEST_F(ProductOverlayTest, TheChannelChoiceListsBuild) {
         EXPECT_TRUE(controller.Sheet()->grid->Enabled()) << list;
         EXPECT_EQ(controller.Sheet()->grid->CellAt(0, 0).key.id, CellIdOf("Flex0")) << list;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The store keeps one text per key; a key written twice leaves one of the texts unread,
+// whichever it is, so two authors' sheets of one name must fail here.
+TEST(ProductOverlayFile, EveryKeyIsWrittenOnce) {
+    std::ifstream in(std::string(TRELVIX_SOURCE_DIR) + "/data/Trelvix.OVL");
+    ASSERT_TRUE(in);
+    std::set<std::string> keys;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() < 2 || line[0] != '#' || line.find_first_of(" \t") != std::string::npos) continue;
+        EXPECT_TRUE(keys.insert(line.substr(1)).second) << line.substr(1) << " is written twice";
+    }
+    EXPECT_GT(keys.size(), 100u);
 }
 
 }  // namespace
