@@ -53,6 +53,19 @@ cmcEeprom loadFile(const std::string& path) {
 
 class CloneOverPtyTest : public ::testing::Test {
 protected:
+    // What the radio answers, once at least `count` bytes arrived (or 5 s passed).
+    std::string readAtLeast(cmcComm& comm, std::size_t count) {
+        std::string got;
+        loop.runUntil(
+            [&] {
+                std::uint8_t buffer[64];
+                const std::int32_t n = comm.read(buffer, sizeof buffer);
+                got.append(reinterpret_cast<char*>(buffer), static_cast<std::size_t>(n));
+                return got.size() >= count;
+            },
+            5000);
+        return got;
+    }
     void connect(RadioSimProcess& sim) {
         ASSERT_FALSE(sim.device().empty()) << "trelvix-radiosim did not start";
         man.setPortPath(sim.device());
@@ -209,15 +222,7 @@ TEST_F(CloneOverPtyTest, LiveItemsAreAnsweredFromTheRadiosTables) {
     const std::vector<std::uint8_t> adjust = cmcCloneDrv::decodeHexText("FEFE EE EF E8 2897 0000 21 3341 FD");
     comm.send(readBack.data(), static_cast<std::int32_t>(readBack.size()));
     comm.send(adjust.data(), static_cast<std::int32_t>(adjust.size()));
-    std::string got;
-    loop.runUntil(
-        [&] {
-            std::uint8_t buffer[64];
-            const std::int32_t n = comm.read(buffer, sizeof buffer);
-            got.append(reinterpret_cast<char*>(buffer), static_cast<std::size_t>(n));
-            return got.size() >= 26;
-        },
-        5000);
+    const std::string got = readAtLeast(comm, 26);
     static const char kExpected[] = "\xFE\xFE\xEF\xEE\xE8\x28\x97\x00\x00\x03" "9C\xFD"
                                     "\xFE\xFE\xEF\xEE\xE8\x28\x97\x00\x00\x21" "3A\xFD";
     EXPECT_EQ(got, std::string(kExpected, sizeof kExpected - 1));
@@ -239,15 +244,7 @@ TEST_F(CloneOverPtyTest, TheTraceNamesEachFrameAtOnceAndTheDetectorAnswersItsSha
     const std::vector<std::uint8_t> frames =
         cmcCloneDrv::decodeHexText("FEFE EE EF E8 2897 0000 41 4334 FD FEFE EE EF E8 2897 0000 03 3033 FD");
     comm.send(frames.data(), static_cast<std::int32_t>(frames.size()));
-    std::string got;
-    loop.runUntil(
-        [&] {
-            std::uint8_t buffer[64];
-            const std::int32_t n = comm.read(buffer, sizeof buffer);
-            got.append(reinterpret_cast<char*>(buffer), static_cast<std::size_t>(n));
-            return got.size() >= 26;
-        },
-        5000);
+    const std::string got = readAtLeast(comm, 26);
     static const char kExpected[] = "\xFE\xFE\xEF\xEE\xE8\x28\x97\x00\x00\x41" "C4\xFD"
                                     "\xFE\xFE\xEF\xEE\xE8\x28\x97\x00\x00\x03" "C4\xFD";
     EXPECT_EQ(got, std::string(kExpected, sizeof kExpected - 1));

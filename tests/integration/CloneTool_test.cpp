@@ -34,16 +34,6 @@ ToolRun clone(const std::vector<std::string>& args, testsupport::ToolSignal sign
 
 std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
-cmcEeprom loadEeprom(const std::string& path) {
-    static const AddressRange whole[] = {{0x0000, 0xFF7F}, {1, 0}};
-    cmcEeprom image(cmcEeprom::kEepromSize);
-    cmcIcfFile file(image);
-    file.SetShowMessages(false);
-    file.SetCodes(0x2897, 0);
-    file.SetMapRevisionCheck([](std::int32_t) { return true; });
-    EXPECT_EQ(file.Read(path, whole), FileError::Ok) << path;
-    return image;
-}
 
 TEST(CloneToolTest, IdentifyPrintsTheRadiosIdentityAsLinesOrJson) {
     RadioSimProcess sim({"--mobile", "--serial", "0A0000FF1234", "--revision", "3.4", "--end", "7FF3"});
@@ -78,8 +68,8 @@ TEST(CloneToolTest, ReadFromOneRadioAndWriteToAnother) {
     ASSERT_EQ(write.status, 0) << write.err;
     ASSERT_EQ(second.terminate(), 0);
 
-    const cmcEeprom source = loadEeprom(served);
-    const cmcEeprom written = loadEeprom(dir.file("second.tdf"));
+    const cmcEeprom source = testsupport::eepromOf(served);
+    const cmcEeprom written = testsupport::eepromOf(dir.file("second.tdf"));
     const std::int32_t used = source.GetByte(0x112) << 8 | source.GetByte(0x113);
     const std::int32_t end = (used & 0xFF80) | 0x7F;
     std::vector<std::int32_t> differ;
@@ -143,7 +133,7 @@ TEST(CloneToolTest, WrittenRadioHoldsThePreparedCopyWithTheWindowsForItsRevision
     ASSERT_EQ(sim.terminate(), 0);
     testsupport::OpenedFile opened = testsupport::openFile(file);
     testsupport::setWindows(opened.image, 3, 9700, 10300, 2474, 2627);
-    EXPECT_EQ(testsupport::differencesFromPrepared(loadEeprom(dir.file("radio.tdf")), opened.image, opened.initial,
+    EXPECT_EQ(testsupport::differencesFromPrepared(testsupport::eepromOf(dir.file("radio.tdf")), opened.image, opened.initial,
                                                    opened.kind, 3),
               std::vector<std::int32_t>{});
 }

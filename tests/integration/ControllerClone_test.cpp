@@ -33,13 +33,7 @@ TEST_F(ControllerCloneTest, ReadReplacesTheImagesAndClearsTheFileName) {
     EXPECT_GE(view.windows.lastFilled, 32) << "every cell filled at the end";
     EXPECT_TRUE(controller.CurrentFileName().empty());
     // The radio image is what the radio holds; the current image is unpacked from it.
-    cmcEeprom file(cmcEeprom::kEepromSize);
-    cmcIcfFile reader(file);
-    reader.SetShowMessages(false);
-    reader.SetCodes(0x2897, 0);
-    reader.SetMapRevisionCheck([](std::int32_t) { return true; });
-    static const AddressRange whole[] = {{0x0000, 0xFF7F}, {1, 0}};
-    ASSERT_EQ(reader.Read(kMobileFile, whole), FileError::Ok);
+    const cmcEeprom file = testsupport::eepromOf(kMobileFile);
     for (std::int32_t a = 0; a <= 0xFF7F; ++a) {
         ASSERT_EQ(controller.RadioImage().GetByte(a), file.GetByte(a)) << a;
     }

@@ -8,6 +8,8 @@
 #include "values/Editors.h"
 #include "values/KeyCodes.h"
 
+#include "EditorRequests.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -16,21 +18,11 @@
 
 namespace {
 
+using testsupport::KeyRequest;
+using testsupport::TypedRequest;
+
 constexpr std::int32_t kChannel = 3;
 constexpr std::int32_t kMain = 0xFF80 + 30 * kChannel;  // the channel's main record
-
-cmcCellCapsule Action(std::int32_t key) {
-    cmcCellCapsule r;
-    r.key = key;
-    return r;
-}
-
-cmcCellCapsule Typed(std::string text) {
-    cmcCellCapsule r;
-    r.mode = CellMode::SetText;
-    r.editText = std::move(text);
-    return r;
-}
 
 class ChannelEditorsTest : public ::testing::Test {
 protected:
@@ -108,7 +100,7 @@ TEST_F(ChannelEditorsTest, TypedFrequenciesAreSnappedOrRejected) {
     };
     for (const Case& c : cases) {
         Use(146'000'000, 150'000'000);
-        cmcCellCapsule r = Typed(c.typed);
+        cmcCellCapsule r = TypedRequest(c.typed);
         EXPECT_EQ(Frequency(r, false), c.stored != 146'000'000) << c.typed;
         EXPECT_EQ(record.get(Fld::Mch_FreqR), c.stored) << c.typed;
         EXPECT_EQ(record.get(Fld::Mch_FreqT), 150'000'000u) << c.typed;
@@ -117,15 +109,15 @@ TEST_F(ChannelEditorsTest, TypedFrequenciesAreSnappedOrRejected) {
 
 TEST_F(ChannelEditorsTest, AReceiveFrequencyBringsABlankChannelIntoUseWithTransmitFollowing) {
     ASSERT_FALSE(record.valid());
-    cmcCellCapsule shown = Action(cellkey::kNone);
+    cmcCellCapsule shown = KeyRequest(cellkey::kNone);
     Frequency(shown, false);
     EXPECT_EQ(shown.displayText, "") << "a blank channel keeps its row empty";
 
-    cmcCellCapsule typed = Typed("146.52");
+    cmcCellCapsule typed = TypedRequest("146.52");
     EXPECT_TRUE(Frequency(typed, false));
     EXPECT_TRUE(record.valid());
     EXPECT_EQ(typed.displayText, "146.520000");
-    cmcCellCapsule transmit = Action(cellkey::kNone);
+    cmcCellCapsule transmit = KeyRequest(cellkey::kNone);
     Frequency(transmit, true);
     EXPECT_EQ(transmit.displayText, "<-");
     // 146,520,000 Hz = 0x08BBB7C0 in both frequency fields, big-endian.
@@ -134,19 +126,19 @@ TEST_F(ChannelEditorsTest, AReceiveFrequencyBringsABlankChannelIntoUseWithTransm
 
 TEST_F(ChannelEditorsTest, TransmitFollowsReceiveOnlyWhenTheyWereEqual) {
     Use(146'520'000, 146'520'000);
-    cmcCellCapsule simplex = Typed("147");
+    cmcCellCapsule simplex = TypedRequest("147");
     Frequency(simplex, false);
     EXPECT_EQ(record.get(Fld::Mch_FreqT), 147'000'000u);
 
     Use(146'520'000, 146'000'000);
-    cmcCellCapsule duplex = Typed("147");
+    cmcCellCapsule duplex = TypedRequest("147");
     Frequency(duplex, false);
     EXPECT_EQ(record.get(Fld::Mch_FreqT), 146'000'000u);
     // 147 MHz = 0x08C30AC0, 146 MHz = 0x08B3C880.
     EXPECT_EQ(Bytes(kMain, 8), (std::vector<std::uint8_t>{0x08, 0xC3, 0x0A, 0xC0, 0x08, 0xB3, 0xC8, 0x80}));
 
     // A transmit change never moves the receive frequency.
-    cmcCellCapsule transmit = Typed("145");
+    cmcCellCapsule transmit = TypedRequest("145");
     EXPECT_TRUE(Frequency(transmit, true));
     EXPECT_EQ(record.get(Fld::Mch_FreqR), 147'000'000u);
     EXPECT_EQ(transmit.displayText, "145.000000");
@@ -168,7 +160,7 @@ TEST_F(ChannelEditorsTest, FrequencyKeysAndTheInhibitedColour) {
         {false, '7', "7", 1, 0},
     };
     for (const Case& c : cases) {
-        cmcCellCapsule r = Action(c.key);
+        cmcCellCapsule r = KeyRequest(c.key);
         CellResult result = CellResult::None;
         Frequency(r, c.transmit, &result);
         EXPECT_EQ(result, CellResult::StartEdit) << c.key;
@@ -176,21 +168,21 @@ TEST_F(ChannelEditorsTest, FrequencyKeysAndTheInhibitedColour) {
         EXPECT_EQ(r.editStart, c.start) << c.key;
         EXPECT_EQ(r.editLength, c.length) << c.key;
     }
-    cmcCellCapsule equals = Action('=');
+    cmcCellCapsule equals = KeyRequest('=');
     CellResult result = CellResult::None;
     Frequency(equals, false, &result);
     EXPECT_EQ(result, CellResult::None) << "'=' belongs to the transmit cell";
 
     record.set(Fld::Mch_FreqT, 146'000'000);
-    cmcCellCapsule plain = Action(cellkey::kNone);
+    cmcCellCapsule plain = KeyRequest(cellkey::kNone);
     Frequency(plain, true);
     EXPECT_EQ(plain.displayText, "146.000000");
     EXPECT_FALSE(plain.fontColour);
     record.set(Fld::Mch_TxInh, 1);
-    cmcCellCapsule inhibited = Action(cellkey::kNone);
+    cmcCellCapsule inhibited = KeyRequest(cellkey::kNone);
     Frequency(inhibited, true);
     EXPECT_EQ(inhibited.fontColour, std::optional<std::uint32_t>(0x808000)) << "dark cyan";
-    cmcCellCapsule receive = Action(cellkey::kNone);
+    cmcCellCapsule receive = KeyRequest(cellkey::kNone);
     Frequency(receive, false);
     EXPECT_FALSE(receive.fontColour);
 }
@@ -219,7 +211,7 @@ TEST_F(ChannelEditorsTest, TypedTonesSetDigitalCodesOrCtcssTones) {
     for (const Case& c : cases) {
         record.setTone(Fld::Mch_CTone_R, ToneSetting{});
         record.setTone(Fld::Mch_CTone_T, ToneSetting{.on = true, .code = 3});  // keeps the transmit apart
-        cmcCellCapsule r = Typed(c.typed);
+        cmcCellCapsule r = TypedRequest(c.typed);
         Tone(r, false);
         EXPECT_EQ(r.displayText, c.shown) << c.typed;
         EXPECT_EQ(Bytes(kMain + 8, 2), c.bytes) << c.typed;
@@ -228,31 +220,31 @@ TEST_F(ChannelEditorsTest, TypedTonesSetDigitalCodesOrCtcssTones) {
 
 TEST_F(ChannelEditorsTest, OffTurnsTheToneOffAndStoresToneNumberZero) {
     record.setTone(Fld::Mch_CTone_R, ToneSetting{.on = true, .code = 8});
-    cmcCellCapsule r = Typed("off");
+    cmcCellCapsule r = TypedRequest("off");
     EXPECT_TRUE(Tone(r, false));
     EXPECT_EQ(r.displayText, "Off");
     EXPECT_EQ(Bytes(kMain + 8, 2), (std::vector<std::uint8_t>{0x80, 0x00}));
 }
 
 TEST_F(ChannelEditorsTest, TheTransmitToneFollowsOnlyWhenBothWereTheSame) {
-    cmcCellCapsule same = Typed("023i");
+    cmcCellCapsule same = TypedRequest("023i");
     Tone(same, false);
-    cmcCellCapsule transmit = Action(cellkey::kNone);
+    cmcCellCapsule transmit = KeyRequest(cellkey::kNone);
     Tone(transmit, true);
     EXPECT_EQ(transmit.displayText, "<-");
     EXPECT_EQ(Bytes(kMain + 8, 4), (std::vector<std::uint8_t>{0x60, 0x13, 0x60, 0x13}));
 
-    cmcCellCapsule other = Typed("100.0");
+    cmcCellCapsule other = TypedRequest("100.0");
     Tone(other, true);
     EXPECT_EQ(other.displayText, "100.0");
-    cmcCellCapsule receive = Typed("88.5");
+    cmcCellCapsule receive = TypedRequest("88.5");
     Tone(receive, false);
     EXPECT_EQ(Bytes(kMain + 8, 4), (std::vector<std::uint8_t>{0x00, 0x08, 0x00, 0x0C}));
 
     // Both off: equal, but "<-" only stands for a tone that is on.
     record.setTone(Fld::Mch_CTone_R, ToneSetting{});
     record.setTone(Fld::Mch_CTone_T, ToneSetting{});
-    cmcCellCapsule off = Action(cellkey::kNone);
+    cmcCellCapsule off = KeyRequest(cellkey::kNone);
     Tone(off, true);
     EXPECT_EQ(off.displayText, "Off");
 }
@@ -273,7 +265,7 @@ TEST_F(ChannelEditorsTest, ToneKeysStepToggleAndOpenTheList) {
     };
     for (const Case& c : cases) {
         record.setTone(Fld::Mch_CTone_R, c.before);
-        cmcCellCapsule r = Action(c.key);
+        cmcCellCapsule r = KeyRequest(c.key);
         EXPECT_TRUE(Tone(r, false)) << c.shown;
         EXPECT_EQ(r.displayText, c.shown);
     }
@@ -291,7 +283,7 @@ TEST_F(ChannelEditorsTest, ToneKeysStepToggleAndOpenTheList) {
         }
     } sheet;
     record.setTone(Fld::Mch_CTone_R, ToneSetting{.on = true, .code = 8});
-    cmcCellCapsule enter = Action(cellkey::kEnter);
+    cmcCellCapsule enter = KeyRequest(cellkey::kEnter);
     enter.sheet = &sheet;
     CellResult result = CellResult::None;
     EXPECT_FALSE(Tone(enter, false, &result));

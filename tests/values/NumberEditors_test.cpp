@@ -4,12 +4,17 @@
 #include "values/Editors.h"
 #include "values/KeyCodes.h"
 
+#include "EditorRequests.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 
 namespace {
+
+using testsupport::KeyRequest;
+using testsupport::TypedRequest;
 
 using editors::ScaledSpec;
 using editors::SettingSpec;
@@ -21,18 +26,6 @@ constexpr std::int32_t kSpace = cellkey::kSpace;
 constexpr std::int32_t kBack = cellkey::kBackspace;
 constexpr std::int32_t kEnter = cellkey::kEnter;
 
-cmcCellCapsule KeyRequest(std::int32_t key) {
-    cmcCellCapsule r;
-    r.mode = CellMode::Action;
-    r.key = key;
-    return r;
-}
-cmcCellCapsule TypedRequest(std::string text) {
-    cmcCellCapsule r;
-    r.mode = CellMode::SetText;
-    r.editText = std::move(text);
-    return r;
-}
 cmcCellCapsule DrawRequest() {
     cmcCellCapsule r;
     r.mode = CellMode::Draw;

@@ -7,6 +7,8 @@
 #include "values/Editors.h"
 #include "values/KeyCodes.h"
 
+#include "EditorRequests.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -15,20 +17,10 @@
 
 namespace {
 
+using testsupport::KeyRequest;
+using testsupport::TypedRequest;
+
 using Bytes = std::vector<std::uint8_t>;
-
-cmcCellCapsule Action(std::int32_t key) {
-    cmcCellCapsule r;
-    r.key = key;
-    return r;
-}
-
-cmcCellCapsule Typed(std::string text) {
-    cmcCellCapsule r;
-    r.mode = CellMode::SetText;
-    r.editText = std::move(text);
-    return r;
-}
 
 Bytes Of(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
@@ -52,7 +44,7 @@ TEST(EditText, CommitFillsWithSpacesCutsAtTheFieldAndShowsNonPrintablesAsSpaces)
     };
     for (const Case& c : cases) {
         Bytes field = c.field;
-        cmcCellCapsule r = c.typed.empty() ? Action(cellkey::kNone) : Typed(c.typed);
+        cmcCellCapsule r = c.typed.empty() ? KeyRequest(cellkey::kNone) : TypedRequest(c.typed);
         CellResult result = CellResult::None;
         EXPECT_EQ(editors::EditText(r, result, field), c.changed) << c.typed;
         EXPECT_EQ(field, c.expected) << c.typed;
@@ -80,7 +72,7 @@ TEST(EditText, KeysOpenTheEditor) {
     };
     for (const Case& c : cases) {
         Bytes field = Of("Depot   ");
-        cmcCellCapsule r = Action(c.key);
+        cmcCellCapsule r = KeyRequest(c.key);
         CellResult result = CellResult::None;
         editors::EditText(r, result, field);
         EXPECT_EQ(result, c.result) << c.key;
@@ -91,7 +83,7 @@ TEST(EditText, KeysOpenTheEditor) {
     }
     // Keys count only in an action: a draw with a stale key code opens nothing.
     Bytes field = Of("Depot   ");
-    cmcCellCapsule r = Action('x');
+    cmcCellCapsule r = KeyRequest('x');
     r.mode = CellMode::Draw;
     CellResult result = CellResult::None;
     editors::EditText(r, result, field);
@@ -118,7 +110,7 @@ TEST(EditDigits, TypedDigitsArePaddedOnTheLeftAndCut) {
     };
     for (const Case& c : cases) {
         Bytes digits{5, 5, 5, 5};
-        cmcCellCapsule r = Typed(c.typed);
+        cmcCellCapsule r = TypedRequest(c.typed);
         CellResult result = CellResult::None;
         const bool changed = editors::EditDigits(r, result, digits, c.hex);
         EXPECT_EQ(changed, digits != Bytes({5, 5, 5, 5})) << c.typed;
@@ -130,13 +122,13 @@ TEST(EditDigits, TypedDigitsArePaddedOnTheLeftAndCut) {
 TEST(EditDigits, HexLettersStartTypingOnlyInAHexString) {
     for (const bool hex : {false, true}) {
         Bytes digits{1, 2};
-        cmcCellCapsule r = Action('b');
+        cmcCellCapsule r = KeyRequest('b');
         CellResult result = CellResult::None;
         editors::EditDigits(r, result, digits, hex);
         EXPECT_EQ(result, hex ? CellResult::StartEdit : CellResult::None) << hex;
     }
     Bytes digits{1, 2};
-    cmcCellCapsule r = Action(cellkey::kSpace);
+    cmcCellCapsule r = KeyRequest(cellkey::kSpace);
     CellResult result = CellResult::None;
     editors::EditDigits(r, result, digits, false);
     EXPECT_EQ(result, CellResult::StartEdit);
@@ -145,19 +137,19 @@ TEST(EditDigits, HexLettersStartTypingOnlyInAHexString) {
 
 TEST(EditHexDigits, ShowsAndPacksNibblesMostSignificantFirst) {
     std::uint32_t value = 0x00293;
-    cmcCellCapsule shown = Action(cellkey::kNone);
+    cmcCellCapsule shown = KeyRequest(cellkey::kNone);
     CellResult result = CellResult::None;
     EXPECT_FALSE(editors::EditHexDigits(shown, result, value, 5, true));
     EXPECT_EQ(shown.displayText, "00293");
 
-    cmcCellCapsule typed = Typed("a5f");
+    cmcCellCapsule typed = TypedRequest("a5f");
     EXPECT_TRUE(editors::EditHexDigits(typed, result, value, 3, true));
     EXPECT_EQ(value, 0xA5Fu);
     EXPECT_EQ(typed.displayText, "A5F");
 
     // Bits above the cell's digits are not its own.
     value = 0xAB000123;
-    cmcCellCapsule decimal = Typed("77");
+    cmcCellCapsule decimal = TypedRequest("77");
     EXPECT_TRUE(editors::EditHexDigits(decimal, result, value, 4, false));
     EXPECT_EQ(value, 0xAB000077u);
     EXPECT_EQ(decimal.displayText, "0077");
@@ -182,7 +174,7 @@ TEST(EditDtmf, PacksTwoDigitsPerByteWithStarAndHash) {
     for (const Case& c : cases) {
         Bytes packed{0x55, 0x55, 0x55, 0x77};  // the last byte lies beyond the six digits
         std::uint8_t length = 5;
-        cmcCellCapsule r = Typed(c.typed);
+        cmcCellCapsule r = TypedRequest(c.typed);
         CellResult result = CellResult::None;
         EXPECT_TRUE(editors::EditDtmf(r, result, packed, length, 6)) << c.typed;
         EXPECT_EQ(packed, (Bytes{c.packed[0], c.packed[1], c.packed[2], 0x77})) << c.typed;
@@ -194,7 +186,7 @@ TEST(EditDtmf, PacksTwoDigitsPerByteWithStarAndHash) {
 TEST(EditDtmf, AnOverlongLengthIsLimitedAndDigitsOpenTheEditor) {
     Bytes packed{0x12, 0xEF};
     std::uint8_t length = 0xFF;
-    cmcCellCapsule r = Action('#');
+    cmcCellCapsule r = KeyRequest('#');
     CellResult result = CellResult::None;
     editors::EditDtmf(r, result, packed, length, 4);
     EXPECT_EQ(length, 4);
@@ -225,7 +217,7 @@ TEST(EditBits, KeysToggleTheirBitsAndSpaceSetsOrClearsTheSet) {
     };
     for (const Case& c : cases) {
         std::uint32_t bits = c.bits;
-        cmcCellCapsule r = Action(c.key);
+        cmcCellCapsule r = KeyRequest(c.key);
         CellResult result = CellResult::None;
         EXPECT_EQ(editors::EditBits(r, result, bits, c.first, c.last), c.bits != c.expected) << c.key;
         EXPECT_EQ(bits, c.expected) << "key " << c.key << " bits " << c.bits;
@@ -234,7 +226,7 @@ TEST(EditBits, KeysToggleTheirBitsAndSpaceSetsOrClearsTheSet) {
 
 TEST(EditBits, ShowsOneCharacterPerBitAndAPickSetsTheWholeSet) {
     std::uint32_t bits = (1u << 1) | (1u << 10) | (1u << 11);
-    cmcCellCapsule r = Action(cellkey::kNone);
+    cmcCellCapsule r = KeyRequest(cellkey::kNone);
     CellResult result = CellResult::None;
     editors::EditBits(r, result, bits, 1, 11);
     EXPECT_EQ(r.displayText, "1--------0Z");
@@ -304,7 +296,7 @@ TEST_F(EditChoiceTest, SpaceAndBackspaceStepInReadingOrderAndWrap) {
     };
     for (const Case& c : cases) {
         std::int32_t value = c.value;
-        cmcCellCapsule r = Action(c.key);
+        cmcCellCapsule r = KeyRequest(c.key);
         CellResult result = CellResult::None;
         EXPECT_EQ(Run(r, result, value), c.value != c.expected) << c.value << " key " << c.key;
         EXPECT_EQ(value, c.expected) << c.value << " key " << c.key;
@@ -315,7 +307,7 @@ TEST_F(EditChoiceTest, SpaceAndBackspaceStepInReadingOrderAndWrap) {
 
 TEST_F(EditChoiceTest, EnterAsksTheSheetForThePopupAndAPickStoresTheItem) {
     std::int32_t value = 5;
-    cmcCellCapsule enter = Action(cellkey::kEnter);
+    cmcCellCapsule enter = KeyRequest(cellkey::kEnter);
     CellResult result = CellResult::None;
     EXPECT_FALSE(Run(enter, result, value));
     EXPECT_EQ(result, CellResult::PopupOpened);
@@ -346,7 +338,7 @@ TEST_F(EditChoiceTest, WithoutAPopupTheTypedFormOpensTheEditor) {
     sheet.canOpen = false;
     for (const bool typed : {false, true}) {
         std::int32_t value = 3;
-        cmcCellCapsule r = Action(cellkey::kEnter);
+        cmcCellCapsule r = KeyRequest(cellkey::kEnter);
         CellResult result = CellResult::None;
         Run(r, result, value, typed);
         EXPECT_EQ(result, typed ? CellResult::StartEdit : CellResult::None) << typed;
@@ -369,30 +361,30 @@ TEST_F(EditChoiceTest, TypedTextSelectsByCaptionOrNearestNumber) {
     };
     for (const Case& c : cases) {
         std::int32_t value = 1;
-        cmcCellCapsule r = Typed(c.typed);
+        cmcCellCapsule r = TypedRequest(c.typed);
         CellResult result = CellResult::None;
         EXPECT_EQ(Run(r, result, value, true), c.expected != 1) << c.typed;
         EXPECT_EQ(value, c.expected) << c.typed;
     }
     // The plain form reads no typed text.
     std::int32_t value = 1;
-    cmcCellCapsule r = Typed("high");
+    cmcCellCapsule r = TypedRequest("high");
     CellResult result = CellResult::None;
     EXPECT_FALSE(Run(r, result, value, false));
 }
 
 TEST_F(EditChoiceTest, ByteFormWritesBackOnlyOnAChange) {
     std::uint8_t value = 0;
-    cmcCellCapsule step = Action(cellkey::kSpace);
+    cmcCellCapsule step = KeyRequest(cellkey::kSpace);
     CellResult result = CellResult::None;
     EXPECT_TRUE(editors::EditChoiceByte(step, result, value, "GI_Sheet_Sel_Test", kFlex0));
     EXPECT_EQ(value, 3);
-    cmcCellCapsule draw = Action(cellkey::kNone);
+    cmcCellCapsule draw = KeyRequest(cellkey::kNone);
     EXPECT_FALSE(editors::EditChoiceByte(draw, result, value, "GI_Sheet_Sel_Test", kFlex0));
     EXPECT_EQ(draw.displayText, "Low");
     // A list kind of its own: the FlexMark form steps through the marked items only.
     std::int32_t marked = 4;
-    cmcCellCapsule other = Action(cellkey::kSpace);
+    cmcCellCapsule other = KeyRequest(cellkey::kSpace);
     editors::EditChoice(other, result, marked, "GI_Sheet_Sel_Test", kFlexMark);
     EXPECT_EQ(marked, 4);
     EXPECT_EQ(other.displayText, "Marked");
