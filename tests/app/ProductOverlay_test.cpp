@@ -147,7 +147,8 @@ TEST_F(ProductOverlayTest, TheSettingsSheetsBindOnlyBuiltCells) {
           "GI_Sheet_Sel_SetM_VoxGain", "GI_Sheet_Sel_SetM_VoxDelay", "GI_Sheet_Sel_SetM_AudioFilt",
           "GI_Sheet_Sel_SetM_MicGain", "GI_Sheet_Sel_UserSetEnable", "GI_Sheet_Sel_Comm_RS232C_SPEED",
           "GI_Sheet_Sel_Comm_RS232C_Mode", "GI_Sheet_Sel_Maker_PllType", "GI_Sheet_Sel_Maker_DtcsPolar",
-          "GI_Sheet_Sel_Dials_Conv", "GI_Sheet_Sel_Dials_Conv_BiisPmr", "GI_Sheet_Sel_KDisp_KeyOpt_HL"}) {
+          "GI_Sheet_Sel_Dials_Conv", "GI_Sheet_Sel_Dials_Conv_BiisPmr", "GI_Sheet_Sel_KDisp_KeyOpt_HL", "GI_Sheet_Sel_KDisp_Tenkey",
+          "GI_Sheet_Sel_KDisp_Rotary", "GI_Sheet_Sel_KDisp_DispLines"}) {
         controller.OpenSheetRef(list);
         ASSERT_NE(controller.Sheet()->grid, nullptr) << list;
         EXPECT_TRUE(controller.Sheet()->grid->Enabled()) << list;

@@ -79,8 +79,10 @@ TEST_F(SettingsCellsTest, AStepRewritesOnlyTheFieldsBits) {
         {"CL_SetM_LcdContrast", 0x13FB1, {0x7F}, "127", "0", {0x00}},
         // Two bits in the middle of a byte: Data -> Remote control.
         {"CL_Comm_RS232C_Mode", 0x168FC, {0xD3}, "Data", "Remote control", {0xE3}},
-        // Timer in seconds.
+        // Timer in whole seconds.
         {"CL_Comm_Tot_Timer", 0x1691C, {30}, " 30.0", " 31.0", {31}},
+        // Timer in tenths.
+        {"CL_KDisp_ScrollTimer", 0x16906, {25}, "  2.5", "  2.6", {26}},
         // Big-endian 16-bit setting: 1000 Hz -> 1001 Hz.
         {"CL_Exp_BeepFreq_Low", 0x168DA, {0x03, 0xE8}, "1000", "1001", {0x03, 0xE9}},
         // Signed 32-bit scaled: -0.450000 MHz plus one 25 kHz step.
