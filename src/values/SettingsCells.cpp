@@ -291,6 +291,17 @@ bool KeyFunction(cmcEeprom& image, cmcCellCapsule& r, CellResult& result, const 
     return changed;
 }
 
+// Shows the stored value again after an edit that could not be stored: the editor runs
+// once more as a draw, so that its text, and nothing else, is the stored value's.
+template <typename Show>
+void ShowStored(cmcCellCapsule& r, Show show) {
+    const CellMode mode = r.mode;
+    r.mode = CellMode::Draw;
+    CellResult ignored = CellResult::None;
+    show(ignored);
+    r.mode = mode;
+}
+
 // The beep level: 0..15, and 100 and above with bit 6 set (the radio's "level + 100" scale).
 bool BeepLevel(cmcEeprom& image, cmcCellCapsule& r, CellResult& result, const SettingCell& cell) {
     const std::uint8_t byte = image.GetByte(cell.field.address);
@@ -298,7 +309,13 @@ bool BeepLevel(cmcEeprom& image, cmcCellCapsule& r, CellResult& result, const Se
     if (!editors::EditChoice(r, result, value, cell.list, kFlex0)) return false;
     // Only values the byte can hold are stored; anything else in a list is an overlay fault.
     const std::int32_t level = value % 100, high = value / 100;
-    if (value < 0 || level > 15 || high > 1) return false;
+    if (value < 0 || level > 15 || high > 1) {
+        ShowStored(r, [&](CellResult& ignored) {
+            std::int32_t shown = (byte & 0x0F) + 100 * ((byte >> 6) & 1);
+            editors::EditChoice(r, ignored, shown, cell.list, kFlex0);
+        });
+        return false;
+    }
     image.SetByte(cell.field.address,
                   static_cast<std::uint8_t>((byte & ~0x4F) | (high << 6) | level));
     return true;
@@ -329,6 +346,37 @@ bool Text(cmcEeprom& image, cmcCellCapsule& r, CellResult& result, const Setting
 
 // --- The handler -----------------------------------------------------------------------------
 
+// The editors of a plain number field: the value is the field's, read and written here.
+bool EditNumber(CellContext& c, cmcCellCapsule& r, CellResult& result, const SettingCell& cell, std::int32_t& value) {
+    switch (cell.edit) {
+        case Edit::Choice: return editors::EditChoice(r, result, value, ListOf(cell, c.ModelKind()), kFlex0);
+        case Edit::Setting:
+            return editors::EditSetting(r, result, value,
+                                        {.min = static_cast<std::int32_t>(cell.min),
+                                         .max = static_cast<std::int32_t>(cell.max),
+                                         .step = cell.step,
+                                         .wrap = cell.wrap});
+        case Edit::Timer:
+            return editors::EditTimer(r, result, value,
+                                      {.unitsPerSecond = cell.units,
+                                       .min = static_cast<std::int32_t>(cell.min),
+                                       .max = static_cast<std::int32_t>(cell.max),
+                                       .offAllowed = cell.offAllowed,
+                                       .trimZeros = 2});  // " 30.0" s, " 2.5" s
+        case Edit::Scaled:
+            return editors::EditScaled(
+                r, result, value,
+                {.decimals = cell.decimals, .kept = cell.decimals, .min = cell.min, .max = cell.max, .step = cell.step});
+        default: return false;
+    }
+}
+
+bool Fits(const Field& field, std::int32_t value) {
+    if (field.isSigned) return true;
+    const std::uint32_t mask = field.width >= 32 ? 0xFFFFFFFFu : (1u << field.width) - 1;
+    return value >= 0 && static_cast<std::uint32_t>(value) <= mask;
+}
+
 CellResult SettingField(CellContext& c, cmcCellCapsule& r, std::int32_t index) {
     const SettingCell& cell = kCells[index];
     cmcEeprom& image = c.Image();
@@ -337,49 +385,34 @@ CellResult SettingField(CellContext& c, cmcCellCapsule& r, std::int32_t index) {
     }
     CellResult result = CellResult::None;
     bool changed = false;
-    const auto value64 = settings::ReadField(image, cell.field);
-    std::int32_t value = static_cast<std::int32_t>(value64);
-    bool whole = false;  // the editor wrote the image itself
     switch (cell.edit) {
-        case Edit::Choice:
-            changed = editors::EditChoice(r, result, value, ListOf(cell, c.ModelKind()), kFlex0);
+        case Edit::KeyFunction: {
+            std::int32_t code = static_cast<std::int32_t>(settings::ReadField(image, cell.field));
+            changed = KeyFunction(image, r, result, cell, ListOf(cell, c.ModelKind()), code);
             break;
-        case Edit::Setting:
-            changed = editors::EditSetting(r, result, value,
-                                           {.min = static_cast<std::int32_t>(cell.min),
-                                            .max = static_cast<std::int32_t>(cell.max),
-                                            .step = cell.step,
-                                            .wrap = cell.wrap});
+        }
+        case Edit::BeepLevel: changed = BeepLevel(image, r, result, cell); break;
+        case Edit::PackedDigits: changed = PackedDigits(image, r, result, cell); break;
+        case Edit::Text: changed = Text(image, r, result, cell); break;
+        default: {
+            const std::int32_t stored = static_cast<std::int32_t>(settings::ReadField(image, cell.field));
+            std::int32_t value = stored;
+            changed = EditNumber(c, r, result, cell, value);
+            if (changed && !Fits(cell.field, value)) {
+                // A list item wider than the field would spill into its neighbours: it is
+                // not stored, and the cell goes on showing what the image holds.
+                ShowStored(r, [&](CellResult& ignored) {
+                    std::int32_t shown = stored;
+                    EditNumber(c, r, ignored, cell, shown);
+                });
+                changed = false;
+            } else if (changed) {
+                settings::WriteField(image, cell.field, value);
+            }
             break;
-        case Edit::Timer:
-            changed = editors::EditTimer(r, result, value,
-                                         {.unitsPerSecond = cell.units,
-                                          .min = static_cast<std::int32_t>(cell.min),
-                                          .max = static_cast<std::int32_t>(cell.max),
-                                          .offAllowed = cell.offAllowed,
-                                          .trimZeros = 2});  // " 30.0" s, " 2.5" s
-            break;
-        case Edit::Scaled:
-            changed = editors::EditScaled(
-                r, result, value,
-                {.decimals = cell.decimals, .kept = cell.decimals, .min = cell.min, .max = cell.max, .step = cell.step});
-            break;
-        case Edit::KeyFunction:
-            changed = KeyFunction(image, r, result, cell, ListOf(cell, c.ModelKind()), value);
-            whole = true;
-            break;
-        case Edit::BeepLevel: changed = BeepLevel(image, r, result, cell), whole = true; break;
-        case Edit::PackedDigits: changed = PackedDigits(image, r, result, cell), whole = true; break;
-        case Edit::Text: changed = Text(image, r, result, cell), whole = true; break;
+        }
     }
-    if (!changed) return result;
-    if (!whole) {
-        // A value the field cannot hold (a list item beyond its bits) is not stored.
-        const std::uint32_t mask = cell.field.width >= 32 ? 0xFFFFFFFFu : (1u << cell.field.width) - 1;
-        if (!cell.field.isSigned && (value < 0 || static_cast<std::uint32_t>(value) > mask)) return result;
-        settings::WriteField(image, cell.field, value);
-    }
-    r.changeFlags |= kChangeImage;
+    if (changed) r.changeFlags |= kChangeImage;
     return result;
 }
 

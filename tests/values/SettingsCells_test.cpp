@@ -4,6 +4,7 @@
 #include "overlay/cmcCellObj.h"
 #include "overlay/cmcFCache.h"
 #include "overlay/cmcGTex.h"
+#include "support/OverlayFragment.h"
 #include "support/SheetSupport.h"
 #include "values/KeyCodes.h"
 #include "values/ProcessCell.h"
@@ -207,6 +208,42 @@ TEST_F(SettingsCellsTest, KeysOfABiisPmrModelUseTheirOwnList) {
     EXPECT_EQ(Run("CL_KDisp_Key_SmTr_RightUp").displayText, "Status");
     context.kind = 4;
     EXPECT_NE(Run("CL_KDisp_Key_SmTr_RightUp").displayText, "Status");
+}
+
+// A list that offers a value wider than the field (an overlay's mistake) must not spill into
+// the neighbouring settings of the byte: nothing is stored and the stored value stays shown.
+TEST(SettingsCellsFieldWidth, AValueTheFieldCannotHoldIsNotStored) {
+    testsupport::ScopedOverlay overlay{{
+        "#GI_Sheet_Sel_Comm_RS232C_Mode_Cells",
+        "{(%CT_Null.Flex0[3])}Three",
+        "{(%CT_Null.Flex0[4])}Four",
+        "#GI_Sheet_Sel_SetM_BeepLev_Cells",
+        "{(%CT_Null.Flex0[8])}8",
+        "{(%CT_Null.Flex0[20])}20",
+        "#",
+    }};
+    cmcFCache cache;
+    ScopedFCache useCache{cache};
+    testsupport::RecordingContext context;
+    struct Case {
+        const char* id;
+        std::int32_t address;
+        std::uint8_t byte;
+        const char* shown;
+    };
+    for (const Case& c : {Case{"CL_Comm_RS232C_Mode", 0x168FC, 0x35, "Three"}, Case{"CL_SetM_BeepLev", 0x13FB2, 0x88, "8"}}) {
+        context.image.SetByte(c.address, c.byte);
+        const cmcEeprom before = context.image;
+        cmcCellObj cell;
+        ParseCell(cell, std::string("{(%CT_Null.") + c.id + ")}", nullptr, nullptr);
+        cmcCellCapsule r;
+        r.cell = &cell;
+        r.key = cellkey::kSpace;
+        ProcessCell(context, r);
+        EXPECT_EQ(r.displayText, c.shown) << c.id;
+        EXPECT_EQ(r.changeFlags & kChangeImage, 0u) << c.id;
+        EXPECT_TRUE(context.image == before) << c.id;
+    }
 }
 
 }  // namespace
