@@ -3,11 +3,11 @@
 // a change, writes back that field's bits alone and reports the image as changed. The
 // cells are one table; the handler is generic. docs/memory-map.md lists every field.
 
+#include "values/SettingsCells.h"
 #include "overlay/cmcCellObj.h"
 #include "values/CellDispatch.h"
 #include "values/EditorKeys.h"
 #include "values/Editors.h"
-#include "values/SettingsCells.h"
 
 #include <array>
 #include <cstddef>
@@ -65,19 +65,25 @@ struct SettingCell {
     std::string_view altList{};
     Alt alt = Alt::None;
     double min = 0, max = 255;
-    bool wrap = true;          // Setting: a step past one end gives the other
-    bool offAllowed = false;   // Timer: 0 shows "off"
-    std::int32_t units = 1;    // Timer: units per second
-    int decimals = 0;          // Scaled
-    std::int32_t step = 1;     // Setting, Scaled
+    bool wrap = true;         // Setting: a step past one end gives the other
+    bool offAllowed = false;  // Timer: 0 shows "off"
+    std::int32_t units = 1;   // Timer: units per second
+    int decimals = 0;         // Scaled
+    std::int32_t step = 1;    // Setting, Scaled
 };
 
 constexpr Field Byte(std::int32_t address, std::uint8_t shift = 0, std::uint8_t width = 8) {
     return {address, 1, shift, width, false};
 }
-constexpr Field Bit(std::int32_t address, std::uint8_t bit) { return Byte(address, bit, 1); }
+constexpr Field Bit(std::int32_t address, std::uint8_t bit) {
+    return Byte(address, bit, 1);
+}
 constexpr Field Number(std::int32_t address, std::uint8_t bytes, bool isSigned = false) {
     return {address, bytes, 0, static_cast<std::uint8_t>(8 * bytes), isSigned};
+}
+// A text or digit string: its bytes, read and written by its editor as a whole.
+constexpr Field Bytes(std::int32_t address, std::uint8_t bytes) {
+    return {address, bytes, 0, 0, false};
 }
 
 constexpr std::string_view kOnOff = "GI_Sheet_Sel_Misc_OnOff";
@@ -110,8 +116,8 @@ constexpr SettingCell UserEnable(std::string_view id, int k) {
 }
 // The key assignments: one function-code byte per key, each key group in its own run.
 constexpr SettingCell Key(std::string_view id, std::int32_t address) {
-    return {id, Byte(address), Edit::KeyFunction, "GI_Sheet_Sel_Dials_Conv",
-            "GI_Sheet_Sel_Dials_Conv_BiisPmr", Alt::Biis};
+    return {id,       Byte(address), Edit::KeyFunction, "GI_Sheet_Sel_Dials_Conv", "GI_Sheet_Sel_Dials_Conv_BiisPmr",
+            Alt::Biis};
 }
 
 constexpr std::int32_t kConvKeys = 0x16923;  // 14 keys: RightUp .. Opf2
@@ -152,8 +158,8 @@ constexpr SettingCell kCells[] = {
     UserEnable("CL_USetM_BERDisp", 12),
     UserEnable("CL_USetM_SigMoni", 13),
     // Common settings (ID 8, ID 9).
-    {"CL_Comm_UserPassword", Number(0x168D0, 3), Edit::PackedDigits},
-    {"CL_Comm_DealerPasscode", Number(0x168D3, 3), Edit::PackedDigits},
+    {"CL_Comm_UserPassword", Bytes(0x168D0, 3), Edit::PackedDigits},
+    {"CL_Comm_DealerPasscode", Bytes(0x168D3, 3), Edit::PackedDigits},
     Choice("CL_Comm_PwrOnPassword", Bit(0x16901, 5), kOnOff),
     Timer("CL_Comm_Tot_Timer", Byte(0x1691C), 1, 255, false),
     Timer("CL_Comm_AtResetTimer_A", Byte(0x16920), 1, 255, true),
@@ -165,8 +171,8 @@ constexpr SettingCell kCells[] = {
     Choice("CL_Comm_Tot_Beep", Bit(0x168FF, 4), kOnOff),
     Choice("CL_Comm_RS232C_SPPED", Byte(0x168FC, 0, 4), "GI_Sheet_Sel_Comm_RS232C_SPEED"),
     Choice("CL_Comm_RS232C_Mode", Byte(0x168FC, 4, 2), "GI_Sheet_Sel_Comm_RS232C_Mode"),
-    {"CL_Comm_CloneComment1", Number(0x16A89, 16), Edit::Text},
-    {"CL_Comm_CloneComment2", Number(0x16A99, 16), Edit::Text},
+    {"CL_Comm_CloneComment1", Bytes(0x16A89, 16), Edit::Text},
+    {"CL_Comm_CloneComment2", Bytes(0x16A99, 16), Edit::Text},
     Timer("CL_Comm_Tot_Reset", Byte(0x1691E), 1, 255, true),
     Timer("CL_Comm_LockoutPenaltyTimer", Byte(0x1691F), 1, 255, true),
     Choice("CL_Comm_LockoutOverride", Bit(0x168FF, 3), kOnOff),
@@ -205,7 +211,7 @@ constexpr SettingCell kCells[] = {
     Choice("CL_KDisp_DispLines", Bit(0x16905, 4), "GI_Sheet_Sel_KDisp_DispLines"),
     Choice("CL_KDisp_RfPoSel", Bit(0x16905, 5), kOnOff),
     Timer("CL_KDisp_ScrollTimer", Byte(0x16906), 10, 255, false),
-    {"CL_KDisp_OpeningText", Number(0x16958, 12), Edit::Text},
+    {"CL_KDisp_OpeningText", Bytes(0x16958, 12), Edit::Text},
     // Factory settings (the radio's own bytes).
     Scaled("CL_Maker_IfFreq", Number(0x10, 4, true), 6, -99.975, 99.975, 25000),
     Scaled("CL_Maker_Pll_Reference", Number(0x14, 4), 6, 0, 99.975, 25000),
@@ -316,8 +322,7 @@ bool BeepLevel(cmcEeprom& image, cmcCellCapsule& r, CellResult& result, const Se
         });
         return false;
     }
-    image.SetByte(cell.field.address,
-                  static_cast<std::uint8_t>((byte & ~0x4F) | (high << 6) | level));
+    image.SetByte(cell.field.address, static_cast<std::uint8_t>((byte & ~0x4F) | (high << 6) | level));
     return true;
 }
 
@@ -330,7 +335,8 @@ bool PackedDigits(cmcEeprom& image, cmcCellCapsule& r, CellResult& result, const
     }
     if (!editors::EditDigits(r, result, std::span(slots).first(static_cast<std::size_t>(digits)), false)) return false;
     for (int i = 0; i < cell.field.bytes; ++i) {
-        image.SetByte(cell.field.address + i, static_cast<std::uint8_t>((slots[2 * i] << 4) | (slots[2 * i + 1] & 0x0F)));
+        image.SetByte(cell.field.address + i,
+                      static_cast<std::uint8_t>((slots[2 * i] << 4) | (slots[2 * i + 1] & 0x0F)));
     }
     return true;
 }
@@ -349,7 +355,8 @@ bool Text(cmcEeprom& image, cmcCellCapsule& r, CellResult& result, const Setting
 // The editors of a plain number field: the value is the field's, read and written here.
 bool EditNumber(CellContext& c, cmcCellCapsule& r, CellResult& result, const SettingCell& cell, std::int32_t& value) {
     switch (cell.edit) {
-        case Edit::Choice: return editors::EditChoice(r, result, value, ListOf(cell, c.ModelKind()), kFlex0);
+        case Edit::Choice:
+            return editors::EditChoice(r, result, value, ListOf(cell, c.ModelKind()), kFlex0);
         case Edit::Setting:
             return editors::EditSetting(r, result, value,
                                         {.min = static_cast<std::int32_t>(cell.min),
@@ -364,10 +371,14 @@ bool EditNumber(CellContext& c, cmcCellCapsule& r, CellResult& result, const Set
                                        .offAllowed = cell.offAllowed,
                                        .trimZeros = 2});  // " 30.0" s, " 2.5" s
         case Edit::Scaled:
-            return editors::EditScaled(
-                r, result, value,
-                {.decimals = cell.decimals, .kept = cell.decimals, .min = cell.min, .max = cell.max, .step = cell.step});
-        default: return false;
+            return editors::EditScaled(r, result, value,
+                                       {.decimals = cell.decimals,
+                                        .kept = cell.decimals,
+                                        .min = cell.min,
+                                        .max = cell.max,
+                                        .step = cell.step});
+        default:
+            return false;
     }
 }
 
@@ -391,9 +402,15 @@ CellResult SettingField(CellContext& c, cmcCellCapsule& r, std::int32_t index) {
             changed = KeyFunction(image, r, result, cell, ListOf(cell, c.ModelKind()), code);
             break;
         }
-        case Edit::BeepLevel: changed = BeepLevel(image, r, result, cell); break;
-        case Edit::PackedDigits: changed = PackedDigits(image, r, result, cell); break;
-        case Edit::Text: changed = Text(image, r, result, cell); break;
+        case Edit::BeepLevel:
+            changed = BeepLevel(image, r, result, cell);
+            break;
+        case Edit::PackedDigits:
+            changed = PackedDigits(image, r, result, cell);
+            break;
+        case Edit::Text:
+            changed = Text(image, r, result, cell);
+            break;
         default: {
             const std::int32_t stored = static_cast<std::int32_t>(settings::ReadField(image, cell.field));
             std::int32_t value = stored;
@@ -428,4 +445,6 @@ constexpr auto kRows = MakeRows();
 
 }  // namespace
 
-std::span<const CellRow> SettingsCellRows() { return kRows; }
+std::span<const CellRow> SettingsCellRows() {
+    return kRows;
+}

@@ -110,7 +110,8 @@ TEST_F(SettingsCellsTest, AStepRewritesOnlyTheFieldsBits) {
 TEST_F(SettingsCellsTest, ADrawChangesNothing) {
     context.image.Fill(0xFF);
     const cmcEeprom before = context.image;
-    for (const char* id : {"CL_SetM_BeepLev", "CL_Comm_CloneComment1", "CL_Comm_UserPassword", "CL_KDisp_Key_Conv_P0"}) {
+    for (const char* id :
+         {"CL_SetM_BeepLev", "CL_Comm_CloneComment1", "CL_Comm_UserPassword", "CL_KDisp_Key_Conv_P0"}) {
         EXPECT_EQ(Run(id).changeFlags & kChangeImage, 0u) << id;
     }
     EXPECT_TRUE(context.image == before);
@@ -231,7 +232,8 @@ TEST(SettingsCellsFieldWidth, AValueTheFieldCannotHoldIsNotStored) {
         std::uint8_t byte;
         const char* shown;
     };
-    for (const Case& c : {Case{"CL_Comm_RS232C_Mode", 0x168FC, 0x35, "Three"}, Case{"CL_SetM_BeepLev", 0x13FB2, 0x88, "8"}}) {
+    for (const Case& c :
+         {Case{"CL_Comm_RS232C_Mode", 0x168FC, 0x35, "Three"}, Case{"CL_SetM_BeepLev", 0x13FB2, 0x88, "8"}}) {
         context.image.SetByte(c.address, c.byte);
         const cmcEeprom before = context.image;
         cmcCellObj cell;
