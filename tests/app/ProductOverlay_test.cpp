@@ -10,6 +10,7 @@
 #include "platform/doubles/ScriptedDialogs.h"
 #include "platform/doubles/VirtualScheduler.h"
 #include "overlay/cmcGTex.h"
+#include "values/CellDispatch.h"
 
 #include <gtest/gtest.h>
 
@@ -111,6 +112,46 @@ TEST_F(ProductOverlayTest, TheChannelChoiceListsBuild) {
         ASSERT_NE(controller.Sheet()->grid, nullptr) << list;
         EXPECT_TRUE(controller.Sheet()->grid->Enabled()) << list;
         EXPECT_EQ(controller.Sheet()->grid->CellAt(0, 0).key.id, CellIdOf("Flex0")) << list;
+    }
+}
+
+// Every cell the settings sheets bind is one of the settings table's, so none of them
+// shows a stand-in text; and the lists those cells open build as lists.
+TEST_F(ProductOverlayTest, TheSettingsSheetsBindOnlyBuiltCells) {
+    std::set<CellId> built;
+    for (const CellRow& row : SettingsCellRows())
+        for (CellId id = row.first; id <= row.last; ++id) built.insert(id);
+    for (int kind : {0, 7}) {
+        settings.modelType = kind;
+        indMain controller(settings, events);
+        for (const char* name : {"GI_Sheet_SetMode", "GI_Sheet_KDisp", "GI_Sheet_Exp", "GI_Sheet_CommPort",
+                                 "GI_Sheet_Common", "GI_Sheet_Maker"}) {
+            controller.OpenSheetRef(name);
+            ASSERT_NE(controller.Sheet(), nullptr) << name;
+            cuiSheet& sheet = *controller.Sheet()->grid;
+            int bound = 0;
+            for (std::int32_t row = 0; row < sheet.RowCount(); ++row) {
+                for (std::int32_t col = 0; col < sheet.ColCount(); ++col) {
+                    const CellId id = sheet.CellAt(col, row).key.id;
+                    if (id == kNoCellId || CellIdName(id).rfind("CL_", 0) != 0) continue;
+                    ++bound;
+                    EXPECT_TRUE(built.contains(id)) << name << ": " << CellIdName(id);
+                }
+            }
+            EXPECT_GT(bound, 0) << name;
+        }
+    }
+    indMain controller(settings, events);
+    for (const char* list :
+         {"GI_Sheet_Sel_SetM_Handy_Backlight", "GI_Sheet_Sel_SetM_Mob_Backlight", "GI_Sheet_Sel_SetM_BeepLev",
+          "GI_Sheet_Sel_SetM_VoxGain", "GI_Sheet_Sel_SetM_VoxDelay", "GI_Sheet_Sel_SetM_AudioFilt",
+          "GI_Sheet_Sel_SetM_MicGain", "GI_Sheet_Sel_UserSetEnable", "GI_Sheet_Sel_Comm_RS232C_SPEED",
+          "GI_Sheet_Sel_Comm_RS232C_Mode", "GI_Sheet_Sel_Maker_PllType", "GI_Sheet_Sel_Maker_DtcsPolar",
+          "GI_Sheet_Sel_Dials_Conv", "GI_Sheet_Sel_Dials_Conv_BiisPmr", "GI_Sheet_Sel_KDisp_KeyOpt_HL", "GI_Sheet_Sel_KDisp_Tenkey",
+          "GI_Sheet_Sel_KDisp_Rotary", "GI_Sheet_Sel_KDisp_DispLines"}) {
+        controller.OpenSheetRef(list);
+        ASSERT_NE(controller.Sheet()->grid, nullptr) << list;
+        EXPECT_TRUE(controller.Sheet()->grid->Enabled()) << list;
     }
 }
 

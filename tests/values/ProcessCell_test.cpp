@@ -132,7 +132,7 @@ TEST(ProcessCellTest, SheetLinksOpenTheirSheetAndUnbuiltCellsSayYet) {
 TEST(ProcessCellTest, TheTableNamesEachIdentifierOnce) {
     // Every identifier of the topics' rows reaches the handler of its own row.
     for (auto rows : {CommandCellRows(), CaptionCellRows(), CloneInfoCellRows(), ChannelCellRows(),
-                      AdjustmentCellRows(), AdReadoutCellRows(), ParameterDumpCellRows()}) {
+                      AdjustmentCellRows(), AdReadoutCellRows(), ParameterDumpCellRows(), SettingsCellRows()}) {
         for (const CellRow& row : rows) {
             if (row.fallback) continue;
             for (CellId id = row.first; id <= row.last; ++id) {

@@ -1,0 +1,450 @@
+// The settings cells: each shows one field of the image (a bit range of a byte, or a
+// big-endian number of up to four bytes) through one editor and, when the editor reports
+// a change, writes back that field's bits alone and reports the image as changed. The
+// cells are one table; the handler is generic. docs/memory-map.md lists every field.
+
+#include "values/SettingsCells.h"
+#include "overlay/cmcCellObj.h"
+#include "values/CellDispatch.h"
+#include "values/EditorKeys.h"
+#include "values/Editors.h"
+
+#include <array>
+#include <cstddef>
+#include <optional>
+
+namespace settings {
+
+std::int64_t ReadField(const cmcEeprom& image, const Field& f) {
+    std::uint32_t raw = 0;
+    for (int i = 0; i < f.bytes; ++i) raw = (raw << 8) | image.GetByte(f.address + i);
+    const std::uint32_t mask = f.width >= 32 ? 0xFFFFFFFFu : (1u << f.width) - 1;
+    const std::uint32_t value = (raw >> f.shift) & mask;
+    if (f.isSigned && f.width == 32) return static_cast<std::int32_t>(value);
+    return value;
+}
+
+void WriteField(cmcEeprom& image, const Field& f, std::int64_t value) {
+    std::uint32_t raw = 0;
+    for (int i = 0; i < f.bytes; ++i) raw = (raw << 8) | image.GetByte(f.address + i);
+    const std::uint32_t mask = f.width >= 32 ? 0xFFFFFFFFu : (1u << f.width) - 1;
+    raw = (raw & ~(mask << f.shift)) | ((static_cast<std::uint32_t>(value) & mask) << f.shift);
+    for (int i = f.bytes - 1; i >= 0; --i) {
+        image.SetByte(f.address + i, static_cast<std::uint8_t>(raw & 0xFF));
+        raw >>= 8;
+    }
+}
+
+}  // namespace settings
+
+namespace {
+
+using settings::Field;
+
+constexpr CellId kFlex0 = CellIdOf("Flex0");
+constexpr CellId kFlexKeyOpt = CellIdOf("FlexKeyOpt");
+
+enum class Edit : std::uint8_t {
+    Choice,        // `list` (`altList` on mobile or BIIS PMR models, as `alt` says)
+    Setting,       // min..max, wrapping or not
+    Timer,         // `units` per second, min..max, `offAllowed`
+    Scaled,        // `decimals` (kept in full), min..max in shown units, `step`
+    Text,          // `bytes` characters
+    PackedDigits,  // 2 * `bytes` decimal digits, two per byte, high nibble first
+    BeepLevel,     // low nibble + 100 * bit 6
+    KeyFunction,   // a key's function code, with the high/low option of some codes
+};
+
+enum class Alt : std::uint8_t { None, Mobile, Biis };
+
+struct SettingCell {
+    std::string_view name;  // the cell identifier
+    Field field;
+    Edit edit;
+    std::string_view list{};
+    std::string_view altList{};
+    Alt alt = Alt::None;
+    double min = 0, max = 255;
+    bool wrap = true;         // Setting: a step past one end gives the other
+    bool offAllowed = false;  // Timer: 0 shows "off"
+    std::int32_t units = 1;   // Timer: units per second
+    int decimals = 0;         // Scaled
+    std::int32_t step = 1;    // Setting, Scaled
+};
+
+constexpr Field Byte(std::int32_t address, std::uint8_t shift = 0, std::uint8_t width = 8) {
+    return {address, 1, shift, width, false};
+}
+constexpr Field Bit(std::int32_t address, std::uint8_t bit) {
+    return Byte(address, bit, 1);
+}
+constexpr Field Number(std::int32_t address, std::uint8_t bytes, bool isSigned = false) {
+    return {address, bytes, 0, static_cast<std::uint8_t>(8 * bytes), isSigned};
+}
+// A text or digit string: its bytes, read and written by its editor as a whole.
+constexpr Field Bytes(std::int32_t address, std::uint8_t bytes) {
+    return {address, bytes, 0, 0, false};
+}
+
+constexpr std::string_view kOnOff = "GI_Sheet_Sel_Misc_OnOff";
+constexpr std::string_view kUserSet = "GI_Sheet_Sel_UserSetEnable";
+
+constexpr SettingCell Choice(std::string_view id, Field field, std::string_view list) {
+    return {id, field, Edit::Choice, list};
+}
+constexpr SettingCell Setting(std::string_view id, Field field, double min, double max, bool wrap = true,
+                              std::int32_t step = 1) {
+    SettingCell c{id, field, Edit::Setting};
+    c.min = min, c.max = max, c.wrap = wrap, c.step = step;
+    return c;
+}
+constexpr SettingCell Timer(std::string_view id, Field field, std::int32_t units, double max, bool offAllowed) {
+    SettingCell c{id, field, Edit::Timer};
+    c.units = units, c.min = offAllowed ? 0 : 1, c.max = max, c.offAllowed = offAllowed;
+    return c;
+}
+constexpr SettingCell Scaled(std::string_view id, Field field, int decimals, double min, double max,
+                             std::int32_t step) {
+    SettingCell c{id, field, Edit::Scaled};
+    c.decimals = decimals, c.min = min, c.max = max, c.step = step;
+    return c;
+}
+// User set-mode enable bit k: bit 7 - k % 8 of byte 0x168E0 + k / 8 (the first item the
+// highest bit, as the radio's menu lists them).
+constexpr SettingCell UserEnable(std::string_view id, int k) {
+    return Choice(id, Bit(settings::kUserSetEnable + k / 8, static_cast<std::uint8_t>(7 - k % 8)), kUserSet);
+}
+// The key assignments: one function-code byte per key, each key group in its own run.
+constexpr SettingCell Key(std::string_view id, std::int32_t address) {
+    return {id,       Byte(address), Edit::KeyFunction, "GI_Sheet_Sel_Dials_Conv", "GI_Sheet_Sel_Dials_Conv_BiisPmr",
+            Alt::Biis};
+}
+
+constexpr std::int32_t kConvKeys = 0x16923;  // 14 keys: RightUp .. Opf2
+constexpr std::int32_t kSmTrKeys = 0x16931;  // 14 keys, the same order
+
+constexpr SettingCell kCells[] = {
+    // Set mode (ID 6).
+    {"CL_SetM_Backlight", Byte(0x13FB8, 4, 4), Edit::Choice, "GI_Sheet_Sel_SetM_Handy_Backlight",
+     "GI_Sheet_Sel_SetM_Mob_Backlight", Alt::Mobile},
+    {"CL_SetM_Backlight_HH", Byte(0x13FB8, 4, 4), Edit::Choice, "GI_Sheet_Sel_SetM_Handy_Backlight",
+     "GI_Sheet_Sel_SetM_Mob_Backlight", Alt::Mobile},
+    Setting("CL_SetM_LcdContrast", Byte(0x13FB1), 0, 127),
+    Choice("CL_SetM_BeepOn", Bit(0x13FB2, 7), kOnOff),
+    {"CL_SetM_BeepLev", Byte(0x13FB2), Edit::BeepLevel, "GI_Sheet_Sel_SetM_BeepLev"},
+    Setting("CL_SetM_SqlLev", Byte(0x13FB0), 0, 255),
+    Setting("CL_SetM_AFMinLev", Byte(0x13FB4), 0, 255),
+    Choice("CL_SetM_VoxGain", Byte(0x13FB6, 0, 4), "GI_Sheet_Sel_SetM_VoxGain"),
+    Choice("CL_SetM_VoxDelay", Byte(0x13FB6, 4, 4), "GI_Sheet_Sel_SetM_VoxDelay"),
+    Choice("CL_SetM_AudioFilt", Byte(0x13FB3, 0, 2), "GI_Sheet_Sel_SetM_AudioFilt"),
+    Choice("CL_SetM_MicGain", Byte(0x13FB5, 0, 4), "GI_Sheet_Sel_SetM_MicGain"),
+    Choice("CL_SetM_HornOut", Bit(0x13FB7, 7), kOnOff),
+    Choice("CL_SetM_BATVDisp", Bit(0x13FB7, 6), kOnOff),
+    Choice("CL_SetM_BERDisp", Bit(0x13FB7, 5), kOnOff),
+    Choice("CL_SetM_SigMoni", Bit(0x13FB7, 4), kOnOff),
+    // Which set-mode items the user may change (ID 8).
+    UserEnable("CL_USetM_Backlight", 0),
+    UserEnable("CL_USetM_LcdContrast", 1),
+    UserEnable("CL_USetM_BeepOn", 2),
+    UserEnable("CL_USetM_BeepLev", 3),
+    UserEnable("CL_USetM_SqlLev", 4),
+    UserEnable("CL_USetM_AfMinLev", 5),
+    UserEnable("CL_USetM_AudioFilt", 6),
+    UserEnable("CL_USetM_MicGain", 7),
+    UserEnable("CL_USetM_VoxGain", 8),
+    UserEnable("CL_USetM_VoxDelay", 9),
+    UserEnable("CL_USetM_HornOut", 10),
+    UserEnable("CL_USetM_BATVDisp", 11),
+    UserEnable("CL_USetM_BERDisp", 12),
+    UserEnable("CL_USetM_SigMoni", 13),
+    // Common settings (ID 8, ID 9).
+    {"CL_Comm_UserPassword", Bytes(0x168D0, 3), Edit::PackedDigits},
+    {"CL_Comm_DealerPasscode", Bytes(0x168D3, 3), Edit::PackedDigits},
+    Choice("CL_Comm_PwrOnPassword", Bit(0x16901, 5), kOnOff),
+    Timer("CL_Comm_Tot_Timer", Byte(0x1691C), 1, 255, false),
+    Timer("CL_Comm_AtResetTimer_A", Byte(0x16920), 1, 255, true),
+    Timer("CL_Comm_AtResetTimer_B", Byte(0x16921), 1, 255, true),
+    Timer("CL_Comm_InactiveTimer", Byte(0x16922), 1, 255, false),
+    Timer("CL_Comm_Tot_PenaltyTimer", Byte(0x1691D), 1, 255, true),
+    Choice("CL_Comm_Tot_ID_Out", Bit(0x168FF, 5), kOnOff),
+    Choice("CL_Comm_Tot_Dtmf_ID_Out", Bit(0x168FF, 5), kOnOff),
+    Choice("CL_Comm_Tot_Beep", Bit(0x168FF, 4), kOnOff),
+    Choice("CL_Comm_RS232C_SPPED", Byte(0x168FC, 0, 4), "GI_Sheet_Sel_Comm_RS232C_SPEED"),
+    Choice("CL_Comm_RS232C_Mode", Byte(0x168FC, 4, 2), "GI_Sheet_Sel_Comm_RS232C_Mode"),
+    {"CL_Comm_CloneComment1", Bytes(0x16A89, 16), Edit::Text},
+    {"CL_Comm_CloneComment2", Bytes(0x16A99, 16), Edit::Text},
+    Timer("CL_Comm_Tot_Reset", Byte(0x1691E), 1, 255, true),
+    Timer("CL_Comm_LockoutPenaltyTimer", Byte(0x1691F), 1, 255, true),
+    Choice("CL_Comm_LockoutOverride", Bit(0x168FF, 3), kOnOff),
+    Choice("CL_Comm_Ctcss_ToneBurst", Bit(0x16907, 7), kOnOff),
+    Choice("CL_Comm_Ctcss_ReverseBurst", Bit(0x16907, 6), kOnOff),
+    Choice("CL_Comm_Ctcss_RxAfFilt", Bit(0x16907, 5), kOnOff),
+    Choice("CL_Comm_Ctcss_ChMuteCont", Bit(0x16907, 4), kOnOff),
+    Choice("CL_Comm_Ctcss_Backup", Bit(0x16907, 3), kOnOff),
+    Choice("CL_Comm_Tactical", Bit(0x16907, 2), kOnOff),
+    Choice("CL_Comm_Wide", Bit(0x16907, 1), kOnOff),
+    Choice("CL_Comm_TRDataOut", Bit(0x16907, 0), kOnOff),
+    Timer("CL_Comm_PwrSave_Timer1", Byte(0x16910), 1, 255, false),
+    Timer("CL_Comm_PwrSave_Timer2", Byte(0x16911), 1, 255, false),
+    // Extended settings (ID 8).
+    Setting("CL_Exp_BeepFreq_Low", Number(0x168DA, 2), 300, 3300, false),
+    Setting("CL_Exp_BeepFreq_High", Number(0x168DC, 2), 300, 3300, false),
+    Timer("CL_Exp_Emer_SwOnTimer", Byte(0x16912), 1, 255, false),
+    Timer("CL_Exp_Emer_SwOffTimer", Byte(0x16913), 1, 255, false),
+    Choice("CL_Exp_Ignition", Bit(0x16909, 7), kOnOff),
+    Timer("CL_Exp_IgnitionTimer", Byte(0x16914), 1, 255, true),
+    Choice("CL_Exp_DimIgsw", Bit(0x16909, 6), kOnOff),
+    Choice("CL_Exp_RxExo_On", Bit(0x16909, 5), kOnOff),
+    Timer("CL_Exp_RxExo_Delay", Byte(0x16915), 10, 255, true),
+    Timer("CL_Exp_ExPttDelay", Byte(0x16916), 10, 255, true),
+    Choice("CL_Exp_ToneMuteExPtt", Bit(0x16909, 4), kOnOff),
+    // Keys and display (ID 8).
+    Choice("CL_KDisp_Tenkey_Select", Byte(0x16903, 0, 2), "GI_Sheet_Sel_KDisp_Tenkey"),
+    Choice("CL_KDisp_HangAct_Moni", Bit(0x16904, 7), kOnOff),
+    Choice("CL_KDisp_HangAct_Scan", Bit(0x16904, 6), kOnOff),
+    Choice("CL_KDisp_HangAct_PrioA", Bit(0x16904, 5), kOnOff),
+    Choice("CL_KDisp_AmpOnOff", Bit(0x16904, 4), kOnOff),
+    Choice("CL_KDisp_OpeningBeep", Bit(0x16904, 3), kOnOff),
+    Choice("CL_KDisp_PrioA_SwOn", Bit(0x16904, 2), kOnOff),
+    Choice("CL_KDisp_PrioA_ClearDown", Bit(0x16904, 1), kOnOff),
+    Choice("CL_KDisp_RotarySel", Byte(0x16905, 0, 2), "GI_Sheet_Sel_KDisp_Rotary"),
+    Choice("CL_KDisp_DispLines", Bit(0x16905, 4), "GI_Sheet_Sel_KDisp_DispLines"),
+    Choice("CL_KDisp_RfPoSel", Bit(0x16905, 5), kOnOff),
+    Timer("CL_KDisp_ScrollTimer", Byte(0x16906), 10, 255, false),
+    {"CL_KDisp_OpeningText", Bytes(0x16958, 12), Edit::Text},
+    // Factory settings (the radio's own bytes).
+    Scaled("CL_Maker_IfFreq", Number(0x10, 4, true), 6, -99.975, 99.975, 25000),
+    Scaled("CL_Maker_Pll_Reference", Number(0x14, 4), 6, 0, 99.975, 25000),
+    Choice("CL_Maker_Pll_Type", Byte(0x0B, 0, 2), "GI_Sheet_Sel_Maker_PllType"),
+    Choice("CL_Maker_Dtcs_TxPolar", Bit(0x0B, 6), "GI_Sheet_Sel_Maker_DtcsPolar"),
+    Choice("CL_Maker_Dtcs_RxPolar", Bit(0x0B, 5), "GI_Sheet_Sel_Maker_DtcsPolar"),
+    // Key assignments (ID 8): conventional, then trunked operation.
+    Key("CL_KDisp_Key_Conv_RightUp", kConvKeys + 0),
+    Key("CL_KDisp_Key_Conv_RightDn", kConvKeys + 1),
+    Key("CL_KDisp_Key_Conv_LeftUp", kConvKeys + 2),
+    Key("CL_KDisp_Key_Conv_LeftDn", kConvKeys + 3),
+    Key("CL_KDisp_Key_Conv_DialCw", kConvKeys + 4),
+    Key("CL_KDisp_Key_Conv_DialCcw", kConvKeys + 5),
+    Key("CL_KDisp_Key_Conv_P0", kConvKeys + 6),
+    Key("CL_KDisp_Key_Conv_P1", kConvKeys + 7),
+    Key("CL_KDisp_Key_Conv_P2", kConvKeys + 8),
+    Key("CL_KDisp_Key_Conv_P3", kConvKeys + 9),
+    Key("CL_KDisp_Key_Conv_P4", kConvKeys + 10),
+    Key("CL_KDisp_Key_Conv_Opf0", kConvKeys + 11),
+    Key("CL_KDisp_Key_Conv_Opf1", kConvKeys + 12),
+    Key("CL_KDisp_Key_Conv_Opf2", kConvKeys + 13),
+    Key("CL_KDisp_Key_SmTr_RightUp", kSmTrKeys + 0),
+    Key("CL_KDisp_Key_SmTr_RightDn", kSmTrKeys + 1),
+    Key("CL_KDisp_Key_SmTr_LeftUp", kSmTrKeys + 2),
+    Key("CL_KDisp_Key_SmTr_LeftDn", kSmTrKeys + 3),
+    Key("CL_KDisp_Key_SmTr_DialCw", kSmTrKeys + 4),
+    Key("CL_KDisp_Key_SmTr_DialCcw", kSmTrKeys + 5),
+    Key("CL_KDisp_Key_SmTr_P0", kSmTrKeys + 6),
+    Key("CL_KDisp_Key_SmTr_P1", kSmTrKeys + 7),
+    Key("CL_KDisp_Key_SmTr_P2", kSmTrKeys + 8),
+    Key("CL_KDisp_Key_SmTr_P3", kSmTrKeys + 9),
+    Key("CL_KDisp_Key_SmTr_P4", kSmTrKeys + 10),
+    Key("CL_KDisp_Key_SmTr_Opf0", kSmTrKeys + 11),
+    Key("CL_KDisp_Key_SmTr_Opf1", kSmTrKeys + 12),
+    Key("CL_KDisp_Key_SmTr_Opf2", kSmTrKeys + 13),
+};
+
+std::string_view ListOf(const SettingCell& cell, int modelKind) {
+    const bool alt = (cell.alt == Alt::Mobile && modelKind >= 4) || (cell.alt == Alt::Biis && (modelKind & 3) == 3);
+    return alt ? cell.altList : cell.list;
+}
+
+// --- The editors that need more than one call ------------------------------------------------
+
+// Six function codes carry a high/low option in a bit of the key-option byte: 0x30 and 0x33
+// bit 5, 0x31 and 0x34 bit 6, 0x32 and 0x35 bit 7. Other codes have none (0x36..0x3B belong
+// to an option group without a stored bit, so there is nothing to show or pick for them).
+std::optional<std::uint8_t> OptionBitOf(std::int64_t code) {
+    if (code < 0x30 || code > 0x35) return std::nullopt;
+    return static_cast<std::uint8_t>(5 + (code - 0x30) % 3);
+}
+
+bool KeyFunction(cmcEeprom& image, cmcCellCapsule& r, CellResult& result, const SettingCell& cell,
+                 std::string_view list, std::int32_t& code) {
+    bool changed = false;
+    // The second popup's pick: the option of the code the key has now.
+    if (r.mode == CellMode::Pick && r.picked && r.picked->key.id == kFlexKeyOpt) {
+        if (const auto bit = OptionBitOf(code)) {
+            const Field option = Bit(settings::kKeyOptions, *bit);
+            std::int32_t value = static_cast<std::int32_t>(settings::ReadField(image, option));
+            CellResult ignored = CellResult::None;
+            if (editors::EditChoice(r, ignored, value, settings::kKeyOptionList, kFlexKeyOpt) && value >= 0 &&
+                value <= 1) {
+                settings::WriteField(image, option, value);
+                changed = true;
+            }
+        }
+    }
+    const bool pickedFunction = r.mode == CellMode::Pick && r.picked && r.picked->key.id == kFlex0;
+    if (editors::EditChoice(r, result, code, list, kFlex0) && code >= 0 && code <= 255) {
+        settings::WriteField(image, cell.field, code);
+        changed = true;
+    }
+    if (const auto bit = OptionBitOf(code)) {
+        const bool high = (image.GetByte(settings::kKeyOptions) >> *bit) & 1;
+        editors::detail::Show(r, r.displayText + (high ? " /H" : " /L"));
+        // Picking a code with an option asks for the option at once.
+        if (pickedFunction && r.sheet &&
+            r.sheet->OpenChoiceList(std::string(settings::kKeyOptionList), kFlexKeyOpt, high ? 1 : 0)) {
+            result = CellResult::PopupOpened;
+        }
+    }
+    return changed;
+}
+
+// Shows the stored value again after an edit that could not be stored: the editor runs
+// once more as a draw, so that its text, and nothing else, is the stored value's.
+template <typename Show>
+void ShowStored(cmcCellCapsule& r, Show show) {
+    const CellMode mode = r.mode;
+    r.mode = CellMode::Draw;
+    CellResult ignored = CellResult::None;
+    show(ignored);
+    r.mode = mode;
+}
+
+// The beep level: 0..15, and 100 and above with bit 6 set (the radio's "level + 100" scale).
+bool BeepLevel(cmcEeprom& image, cmcCellCapsule& r, CellResult& result, const SettingCell& cell) {
+    const std::uint8_t byte = image.GetByte(cell.field.address);
+    std::int32_t value = (byte & 0x0F) + 100 * ((byte >> 6) & 1);
+    if (!editors::EditChoice(r, result, value, cell.list, kFlex0)) return false;
+    // Only values the byte can hold are stored; anything else in a list is an overlay fault.
+    const std::int32_t level = value % 100, high = value / 100;
+    if (value < 0 || level > 15 || high > 1) {
+        ShowStored(r, [&](CellResult& ignored) {
+            std::int32_t shown = (byte & 0x0F) + 100 * ((byte >> 6) & 1);
+            editors::EditChoice(r, ignored, shown, cell.list, kFlex0);
+        });
+        return false;
+    }
+    image.SetByte(cell.field.address, static_cast<std::uint8_t>((byte & ~0x4F) | (high << 6) | level));
+    return true;
+}
+
+bool PackedDigits(cmcEeprom& image, cmcCellCapsule& r, CellResult& result, const SettingCell& cell) {
+    const int digits = 2 * cell.field.bytes;
+    std::array<std::uint8_t, 8> slots{};
+    for (int i = 0; i < digits; ++i) {
+        const std::uint8_t byte = image.GetByte(cell.field.address + i / 2);
+        slots[static_cast<std::size_t>(i)] = i % 2 == 0 ? byte >> 4 : byte & 0x0F;
+    }
+    if (!editors::EditDigits(r, result, std::span(slots).first(static_cast<std::size_t>(digits)), false)) return false;
+    for (int i = 0; i < cell.field.bytes; ++i) {
+        image.SetByte(cell.field.address + i,
+                      static_cast<std::uint8_t>((slots[2 * i] << 4) | (slots[2 * i + 1] & 0x0F)));
+    }
+    return true;
+}
+
+bool Text(cmcEeprom& image, cmcCellCapsule& r, CellResult& result, const SettingCell& cell) {
+    std::array<std::uint8_t, 32> text{};
+    const auto field = std::span(text).first(static_cast<std::size_t>(cell.field.bytes));
+    image.ReadBlock(cell.field.address, field.data(), cell.field.bytes);
+    if (!editors::EditText(r, result, field)) return false;
+    image.WriteBlock(cell.field.address, field.data(), cell.field.bytes);
+    return true;
+}
+
+// --- The handler -----------------------------------------------------------------------------
+
+// The editors of a plain number field: the value is the field's, read and written here.
+bool EditNumber(CellContext& c, cmcCellCapsule& r, CellResult& result, const SettingCell& cell, std::int32_t& value) {
+    switch (cell.edit) {
+        case Edit::Choice:
+            return editors::EditChoice(r, result, value, ListOf(cell, c.ModelKind()), kFlex0);
+        case Edit::Setting:
+            return editors::EditSetting(r, result, value,
+                                        {.min = static_cast<std::int32_t>(cell.min),
+                                         .max = static_cast<std::int32_t>(cell.max),
+                                         .step = cell.step,
+                                         .wrap = cell.wrap});
+        case Edit::Timer:
+            return editors::EditTimer(r, result, value,
+                                      {.unitsPerSecond = cell.units,
+                                       .min = static_cast<std::int32_t>(cell.min),
+                                       .max = static_cast<std::int32_t>(cell.max),
+                                       .offAllowed = cell.offAllowed,
+                                       .trimZeros = 2});  // " 30.0" s, " 2.5" s
+        case Edit::Scaled:
+            return editors::EditScaled(r, result, value,
+                                       {.decimals = cell.decimals,
+                                        .kept = cell.decimals,
+                                        .min = cell.min,
+                                        .max = cell.max,
+                                        .step = cell.step});
+        default:
+            return false;
+    }
+}
+
+bool Fits(const Field& field, std::int32_t value) {
+    if (field.isSigned) return true;
+    const std::uint32_t mask = field.width >= 32 ? 0xFFFFFFFFu : (1u << field.width) - 1;
+    return value >= 0 && static_cast<std::uint32_t>(value) <= mask;
+}
+
+CellResult SettingField(CellContext& c, cmcCellCapsule& r, std::int32_t index) {
+    const SettingCell& cell = kCells[index];
+    cmcEeprom& image = c.Image();
+    if (!image.IsValidIndex(cell.field.address) || !image.IsValidIndex(cell.field.address + cell.field.bytes - 1)) {
+        return CellResult::None;
+    }
+    CellResult result = CellResult::None;
+    bool changed = false;
+    switch (cell.edit) {
+        case Edit::KeyFunction: {
+            std::int32_t code = static_cast<std::int32_t>(settings::ReadField(image, cell.field));
+            changed = KeyFunction(image, r, result, cell, ListOf(cell, c.ModelKind()), code);
+            break;
+        }
+        case Edit::BeepLevel:
+            changed = BeepLevel(image, r, result, cell);
+            break;
+        case Edit::PackedDigits:
+            changed = PackedDigits(image, r, result, cell);
+            break;
+        case Edit::Text:
+            changed = Text(image, r, result, cell);
+            break;
+        default: {
+            const std::int32_t stored = static_cast<std::int32_t>(settings::ReadField(image, cell.field));
+            std::int32_t value = stored;
+            changed = EditNumber(c, r, result, cell, value);
+            if (changed && !Fits(cell.field, value)) {
+                // A list item wider than the field would spill into its neighbours: it is
+                // not stored, and the cell goes on showing what the image holds.
+                ShowStored(r, [&](CellResult& ignored) {
+                    std::int32_t shown = stored;
+                    EditNumber(c, r, ignored, cell, shown);
+                });
+                changed = false;
+            } else if (changed) {
+                settings::WriteField(image, cell.field, value);
+            }
+            break;
+        }
+    }
+    if (changed) r.changeFlags |= kChangeImage;
+    return result;
+}
+
+consteval std::array<CellRow, std::size(kCells)> MakeRows() {
+    std::array<CellRow, std::size(kCells)> rows{};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const CellId id = CellIdOf(kCells[i].name);
+        rows[i] = {id, id, SettingField, static_cast<std::int32_t>(i), false};
+    }
+    return rows;
+}
+constexpr auto kRows = MakeRows();
+
+}  // namespace
+
+std::span<const CellRow> SettingsCellRows() {
+    return kRows;
+}

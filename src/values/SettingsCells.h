@@ -1,0 +1,30 @@
+#pragma once
+// The image fields the settings cells edit: a bit range of one byte, or a big-endian
+// number of up to four bytes (a text or digit string uses `bytes` alone).
+
+#include "image/cmcEeprom.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace settings {
+
+struct Field {
+    std::int32_t address = 0;
+    std::uint8_t bytes = 1;
+    std::uint8_t shift = 0;  // the field's lowest bit within the big-endian number
+    std::uint8_t width = 8;  // bits
+    bool isSigned = false;   // a 32-bit number read as two's complement
+};
+
+// The field's value; the bits around it are left out.
+std::int64_t ReadField(const cmcEeprom& image, const Field& field);
+// Writes the field's bits alone; the other bits of its bytes keep their values.
+void WriteField(cmcEeprom& image, const Field& field, std::int64_t value);
+
+// Two bytes of user set-mode enable bits, and the byte of the keys' high/low options.
+constexpr std::int32_t kUserSetEnable = 0x168E0;
+constexpr std::int32_t kKeyOptions = 0x16902;
+constexpr std::string_view kKeyOptionList = "GI_Sheet_Sel_KDisp_KeyOpt_HL";
+
+}  // namespace settings

@@ -1,0 +1,251 @@
+// The settings cells through the value routine, against the product overlay's lists: what
+// a known byte shows, and that a step rewrites the field's bits and nothing else of the
+// image.
+#include "overlay/cmcCellObj.h"
+#include "overlay/cmcFCache.h"
+#include "overlay/cmcGTex.h"
+#include "support/OverlayFragment.h"
+#include "support/SheetSupport.h"
+#include "values/KeyCodes.h"
+#include "values/ProcessCell.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct ListSheet : CellSheetServices {
+    struct Opened {
+        std::string list;
+        CellId kind;
+        std::int32_t value;
+    };
+    std::vector<Opened> opened;
+    void RedrawCells(RedrawFilter, std::int32_t) override {}
+    void OpenEditor(const std::string&, std::int32_t, std::int32_t) override {}
+    bool OpenChoiceList(const std::string& list, CellId kind, std::int32_t value) override {
+        opened.push_back({list, kind, value});
+        return true;
+    }
+};
+
+class SettingsCellsTest : public ::testing::Test {
+protected:
+    SettingsCellsTest() { EXPECT_TRUE(AttachProductOverlay(product)); }
+
+    cmcCellCapsule Run(const std::string& id, CellMode mode = CellMode::Draw, std::int32_t key = 0,
+                       std::string text = {}, const cmcCellObj* picked = nullptr) {
+        cell = cmcCellObj{};
+        ParseCell(cell, "{(%CT_Null." + id + ")}", nullptr, nullptr);
+        cmcCellCapsule r;
+        r.cell = &cell;
+        r.mode = mode;
+        r.key = key;
+        r.editText = std::move(text);
+        r.picked = picked;
+        r.sheet = &sheet;
+        ProcessCell(context, r);
+        return r;
+    }
+    std::uint8_t At(std::int32_t address) const { return context.image.GetByte(address); }
+    void Set(std::int32_t address, std::uint8_t value) { context.image.SetByte(address, value); }
+
+    cmcGTex product;
+    ScopedGTex useProduct{product};
+    cmcFCache cache;
+    ScopedFCache useCache{cache};
+    testsupport::RecordingContext context;  // a mobile LMR model
+    ListSheet sheet;
+    cmcCellObj cell;
+};
+
+// One row per editor kind: the byte's neighbours are set so that a write of the whole byte
+// (or of the wrong bits) shows in the comparison of the whole image.
+TEST_F(SettingsCellsTest, AStepRewritesOnlyTheFieldsBits) {
+    struct Case {
+        const char* id;
+        std::int32_t address;
+        std::vector<std::uint8_t> bytes;  // from `address` on
+        const char* shown;
+        const char* stepped;
+        std::vector<std::uint8_t> after;
+    };
+    const Case cases[] = {
+        // Choice on the high nibble (mobile list): Level 2 -> Level 3, low nibble kept.
+        {"CL_SetM_Backlight", 0x13FB8, {0x2A}, "Level 2", "Level 3", {0x3A}},
+        // One bit: Off -> On, the other seven kept.
+        {"CL_SetM_BeepOn", 0x13FB2, {0x45}, "Off", "On", {0xC5}},
+        // Setting with wrap-around: 127 -> 0.
+        {"CL_SetM_LcdContrast", 0x13FB1, {0x7F}, "127", "0", {0x00}},
+        // Two bits in the middle of a byte: Data -> Remote control.
+        {"CL_Comm_RS232C_Mode", 0x168FC, {0xD3}, "Data", "Remote control", {0xE3}},
+        // Timer in whole seconds.
+        {"CL_Comm_Tot_Timer", 0x1691C, {30}, " 30.0", " 31.0", {31}},
+        // Timer in tenths.
+        {"CL_KDisp_ScrollTimer", 0x16906, {25}, "  2.5", "  2.6", {26}},
+        // Big-endian 16-bit setting: 1000 Hz -> 1001 Hz.
+        {"CL_Exp_BeepFreq_Low", 0x168DA, {0x03, 0xE8}, "1000", "1001", {0x03, 0xE9}},
+        // Signed 32-bit scaled: -0.450000 MHz plus one 25 kHz step.
+        {"CL_Maker_IfFreq", 0x10, {0xFF, 0xF9, 0x22, 0x30}, " -0.450000", " -0.425000", {0xFF, 0xF9, 0x83, 0xD8}},
+        // Factory byte, bit 5 of 0x0B beside the PLL type bits.
+        {"CL_Maker_Dtcs_RxPolar", 0x0B, {0x43}, "Normal", "Reverse", {0x63}},
+    };
+    for (const Case& c : cases) {
+        context.image.Fill(0x5A);
+        for (std::size_t i = 0; i < c.bytes.size(); ++i) Set(c.address + static_cast<std::int32_t>(i), c.bytes[i]);
+        EXPECT_EQ(Run(c.id).displayText, c.shown) << c.id;
+        const cmcEeprom before = context.image;
+
+        cmcCellCapsule r = Run(c.id, CellMode::Action, cellkey::kSpace);
+        EXPECT_EQ(r.displayText, c.stepped) << c.id;
+        EXPECT_NE(r.changeFlags & kChangeImage, 0u) << c.id;
+        cmcEeprom expected = before;
+        for (std::size_t i = 0; i < c.after.size(); ++i)
+            expected.SetByte(c.address + static_cast<std::int32_t>(i), c.after[i]);
+        EXPECT_TRUE(context.image == expected) << c.id;
+    }
+}
+
+TEST_F(SettingsCellsTest, ADrawChangesNothing) {
+    context.image.Fill(0xFF);
+    const cmcEeprom before = context.image;
+    for (const char* id :
+         {"CL_SetM_BeepLev", "CL_Comm_CloneComment1", "CL_Comm_UserPassword", "CL_KDisp_Key_Conv_P0"}) {
+        EXPECT_EQ(Run(id).changeFlags & kChangeImage, 0u) << id;
+    }
+    EXPECT_TRUE(context.image == before);
+}
+
+TEST_F(SettingsCellsTest, TheBeepLevelIsTheLowNibblePlusAHundredForBitSix) {
+    Set(0x13FB2, 0x88);  // beep on, level 8
+    EXPECT_EQ(Run("CL_SetM_BeepLev").displayText, "8");
+    // The list goes on from 8 to 100 ("linked to volume"): bit 6 set, level 0, bit 7 kept.
+    EXPECT_EQ(Run("CL_SetM_BeepLev", CellMode::Action, cellkey::kSpace).displayText, "Linked to volume");
+    EXPECT_EQ(At(0x13FB2), 0xC0);
+    EXPECT_EQ(Run("CL_SetM_BeepLev", CellMode::Action, cellkey::kBackspace).displayText, "8");
+    EXPECT_EQ(At(0x13FB2), 0x88);
+}
+
+TEST_F(SettingsCellsTest, UserSetModeBitsCountFromTheHighBitOfTheFirstByte) {
+    struct Case {
+        const char* id;
+        std::int32_t address;
+        std::uint8_t bit;
+    };
+    for (const Case& c : {Case{"CL_USetM_Backlight", 0x168E0, 0x80}, Case{"CL_USetM_MicGain", 0x168E0, 0x01},
+                          Case{"CL_USetM_VoxGain", 0x168E1, 0x80}, Case{"CL_USetM_SigMoni", 0x168E1, 0x04}}) {
+        Set(0x168E0, 0);
+        Set(0x168E1, 0);
+        EXPECT_EQ(Run(c.id).displayText, "Fixed") << c.id;
+        Run(c.id, CellMode::Action, cellkey::kSpace);
+        EXPECT_EQ(At(c.address), c.bit) << c.id;
+        EXPECT_EQ(At(c.address == 0x168E0 ? 0x168E1 : 0x168E0), 0) << c.id;
+        EXPECT_EQ(Run(c.id).displayText, "User may change") << c.id;
+    }
+}
+
+TEST_F(SettingsCellsTest, PasswordsAreSixPackedDigits) {
+    Set(0x168D0, 0x12), Set(0x168D1, 0x34), Set(0x168D2, 0x56);
+    Set(0x168D6, 0x77);  // the byte after the dealer pass code
+    EXPECT_EQ(Run("CL_Comm_UserPassword").displayText, "123456");
+    cmcCellCapsule r = Run("CL_Comm_DealerPasscode", CellMode::SetText, 0, "908172");
+    EXPECT_EQ(r.displayText, "908172");
+    EXPECT_NE(r.changeFlags & kChangeImage, 0u);
+    EXPECT_EQ(At(0x168D3), 0x90);
+    EXPECT_EQ(At(0x168D4), 0x81);
+    EXPECT_EQ(At(0x168D5), 0x72);
+    EXPECT_EQ(At(0x168D6), 0x77);
+    EXPECT_EQ(At(0x168D2), 0x56) << "the user password is untouched";
+}
+
+TEST_F(SettingsCellsTest, CloneCommentsAreSixteenCharacters) {
+    Set(0x16AA9, 'X');  // the first byte after the second comment
+    Run("CL_Comm_CloneComment2", CellMode::SetText, 0, "Fleet 7");
+    EXPECT_EQ(Run("CL_Comm_CloneComment2").displayText.substr(0, 7), "Fleet 7");
+    EXPECT_EQ(At(0x16A99 + 15), ' ');
+    EXPECT_EQ(At(0x16AA9), 'X');
+}
+
+TEST_F(SettingsCellsTest, AKeyWithAnOptionShowsItAndAsksForItAfterAPick) {
+    // 0x31 keeps its option in bit 6 of the key-option byte.
+    Set(0x16923 + 6, 0x31);  // key P0, conventional
+    Set(0x16902, 0x40);
+    EXPECT_EQ(Run("CL_KDisp_Key_Conv_P0").displayText, "Squelch /H");
+    Set(0x16902, 0xBF);
+    EXPECT_EQ(Run("CL_KDisp_Key_Conv_P0").displayText, "Squelch /L");
+
+    // Picking 0x35 (option bit 7, set) stores it and opens the high/low list at High.
+    cmcCellObj function;
+    ParseCell(function, "{(%CT_Null.Flex0[53])}Beep", nullptr, nullptr);
+    cmcCellCapsule r = Run("CL_KDisp_Key_Conv_P0", CellMode::Pick, 0, {}, &function);
+    EXPECT_EQ(At(0x16923 + 6), 0x35);
+    EXPECT_EQ(r.displayText, "Beep /H");
+    ASSERT_EQ(sheet.opened.size(), 1u);
+    EXPECT_EQ(sheet.opened[0].list, "GI_Sheet_Sel_KDisp_KeyOpt_HL");
+    EXPECT_EQ(sheet.opened[0].kind, CellIdOf("FlexKeyOpt"));
+    EXPECT_EQ(sheet.opened[0].value, 1);
+
+    // Low from that list clears bit 7 alone.
+    cmcCellObj low;
+    ParseCell(low, "{(%CT_Null.FlexKeyOpt[0])}Low", nullptr, nullptr);
+    r = Run("CL_KDisp_Key_Conv_P0", CellMode::Pick, 0, {}, &low);
+    EXPECT_EQ(At(0x16902), 0x3F);
+    EXPECT_NE(r.changeFlags & kChangeImage, 0u);
+    EXPECT_EQ(r.displayText, "Beep /L");
+
+    // A code without an option: no suffix, no second list.
+    cmcCellObj scan;
+    ParseCell(scan, "{(%CT_Null.Flex0[2])}Scan", nullptr, nullptr);
+    r = Run("CL_KDisp_Key_Conv_P0", CellMode::Pick, 0, {}, &scan);
+    EXPECT_EQ(r.displayText, "Scan");
+    EXPECT_EQ(sheet.opened.size(), 1u);
+    EXPECT_EQ(At(0x16902), 0x3F);
+}
+
+TEST_F(SettingsCellsTest, KeysOfABiisPmrModelUseTheirOwnList) {
+    Set(0x16931, 0x40);  // the trunked right-up key: a code only that list has
+    context.kind = 7;
+    EXPECT_EQ(Run("CL_KDisp_Key_SmTr_RightUp").displayText, "Status");
+    context.kind = 4;
+    EXPECT_NE(Run("CL_KDisp_Key_SmTr_RightUp").displayText, "Status");
+}
+
+// A list that offers a value wider than the field (an overlay's mistake) must not spill into
+// the neighbouring settings of the byte: nothing is stored and the stored value stays shown.
+TEST(SettingsCellsFieldWidth, AValueTheFieldCannotHoldIsNotStored) {
+    testsupport::ScopedOverlay overlay{{
+        "#GI_Sheet_Sel_Comm_RS232C_Mode_Cells",
+        "{(%CT_Null.Flex0[3])}Three",
+        "{(%CT_Null.Flex0[4])}Four",
+        "#GI_Sheet_Sel_SetM_BeepLev_Cells",
+        "{(%CT_Null.Flex0[8])}8",
+        "{(%CT_Null.Flex0[20])}20",
+        "#",
+    }};
+    cmcFCache cache;
+    ScopedFCache useCache{cache};
+    testsupport::RecordingContext context;
+    struct Case {
+        const char* id;
+        std::int32_t address;
+        std::uint8_t byte;
+        const char* shown;
+    };
+    for (const Case& c :
+         {Case{"CL_Comm_RS232C_Mode", 0x168FC, 0x35, "Three"}, Case{"CL_SetM_BeepLev", 0x13FB2, 0x88, "8"}}) {
+        context.image.SetByte(c.address, c.byte);
+        const cmcEeprom before = context.image;
+        cmcCellObj cell;
+        ParseCell(cell, std::string("{(%CT_Null.") + c.id + ")}", nullptr, nullptr);
+        cmcCellCapsule r;
+        r.cell = &cell;
+        r.key = cellkey::kSpace;
+        ProcessCell(context, r);
+        EXPECT_EQ(r.displayText, c.shown) << c.id;
+        EXPECT_EQ(r.changeFlags & kChangeImage, 0u) << c.id;
+        EXPECT_TRUE(context.image == before) << c.id;
+    }
+}
+
+}  // namespace
