@@ -44,6 +44,7 @@ std::span<const CellRow> ChannelCellRows();    // the fields of a bank's channel
 std::span<const CellRow> AdjustmentCellRows();  // live adjustment values and procedures
 std::span<const CellRow> AdReadoutCellRows();  // the measured values read back from the radio
 std::span<const CellRow> ParameterDumpCellRows();  // the adjustment parameters, read only
+std::span<const CellRow> SignallingCellRows();  // DTMF, tones, two-tone, MSK addresses, check cells
 
 struct CellDispatchEntry {
     CellHandler handler = nullptr;
