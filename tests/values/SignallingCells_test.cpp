@@ -5,6 +5,7 @@
 #include "overlay/cmcFCache.h"
 #include "overlay/cmcGTex.h"
 #include "support/SheetSupport.h"
+#include "values/KeyCodes.h"
 #include "values/ProcessCell.h"
 
 #include <gtest/gtest.h>
@@ -220,6 +221,26 @@ TEST_F(SignallingCellsTest, DtmfDigitsAreStoredPackedWithTheirCount) {
         EXPECT_EQ(Run("CT_DTMF.CL_Dtmf_ChNo[" + std::to_string(c.row) + "]").displayText, c.text)
             << c.model << " row " << c.row;
     }
+}
+
+TEST_F(SignallingCellsTest, TimersAndTonePairsLandInTheirImageBytes) {
+    // The first-digit time in 10 ms steps: 0.5 s is 50.
+    const cmcCellCapsule timer = Run("CT_DTMF.CL_Dtmf_FirstTimer", CellMode::SetText, "0.5");
+    EXPECT_EQ(Read(0x1690D, 3), (std::vector<std::uint8_t>{0x00, 0x32, 0x00}));
+    EXPECT_NE(timer.changeFlags & kChangeImage, 0u);
+
+    // Selecting pair 9 sets bit 9 of the select array (byte 1, second bit from the top);
+    // the pair's own tone bytes stay as they were.
+    Bytes(0x173F9 + 4 * 9, {0x00, 0x08, 0x80, 0x00});
+    cmcCellCapsule select;
+    cell = cmcCellObj{};
+    ParseCell(cell, "{(%CT_CTone.CL_CTone_Sel[9])}", nullptr, nullptr);
+    select.cell = &cell;
+    select.key = cellkey::kSpace;
+    ProcessCell(context, select);
+    EXPECT_EQ(Read(0x1694E, 2), (std::vector<std::uint8_t>{0x00, 0x40}));
+    EXPECT_EQ(select.displayText, "On");
+    EXPECT_EQ(Read(0x173F9 + 4 * 9, 4), (std::vector<std::uint8_t>{0x00, 0x08, 0x80, 0x00}));
 }
 
 TEST_F(SignallingCellsTest, ChoiceItemsCarryTheMarksOfTheCellTheyAreFor) {
