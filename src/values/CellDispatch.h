@@ -45,6 +45,7 @@ std::span<const CellRow> AdjustmentCellRows();  // live adjustment values and pr
 std::span<const CellRow> AdReadoutCellRows();  // the measured values read back from the radio
 std::span<const CellRow> ParameterDumpCellRows();  // the adjustment parameters, read only
 std::span<const CellRow> SettingsCellRows();  // settings on fixed image bytes, key assignments
+std::span<const CellRow> SignallingCellRows();  // DTMF, tones, two-tone, MSK addresses, check cells
 
 struct CellDispatchEntry {
     CellHandler handler = nullptr;

@@ -5,6 +5,7 @@
 
 #include "overlay/cmcCellObj.h"
 #include "values/CellDispatch.h"
+#include "values/ChannelMarks.h"
 #include "values/Editors.h"
 #include "values/KeyCodes.h"
 
@@ -218,3 +219,11 @@ constexpr CellRow kRows[] = {
 }  // namespace
 
 std::span<const CellRow> ChannelCellRows() { return kRows; }
+
+std::uint8_t ChannelValueMarks(CellContext& c, CellId id, std::uint32_t value) {
+    if (!ChannelOf(c).biisDigital) return 0;
+    for (const CellRow& row : kRows) {
+        if (row.first == id && row.handler == ChoiceField) return MarksOf(kChoiceCells[row.data].rule, value);
+    }
+    return 0;
+}

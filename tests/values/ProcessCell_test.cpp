@@ -124,15 +124,16 @@ TEST(ProcessCellTest, SheetLinksOpenTheirSheetAndUnbuiltCellsSayYet) {
     cmcCellObj caption = Cell("{(%Flex0)}Hello");
     EXPECT_EQ(Evaluate(context, caption, cellkey::kNone).displayText, "Hello");
 
-    cmcCellObj unbuilt = Cell("{(%CL_Check_Mch)}");
+    cmcCellObj unbuilt = Cell("{(%CL_Check_Common)}");
     EXPECT_EQ(Evaluate(context, unbuilt, cellkey::kNone).displayText,
-              std::to_string(CellIdOf("CL_Check_Mch")) + " *Yet*");
+              std::to_string(CellIdOf("CL_Check_Common")) + " *Yet*");
 }
 
 TEST(ProcessCellTest, TheTableNamesEachIdentifierOnce) {
     // Every identifier of the topics' rows reaches the handler of its own row.
     for (auto rows : {CommandCellRows(), CaptionCellRows(), CloneInfoCellRows(), ChannelCellRows(),
-                      AdjustmentCellRows(), AdReadoutCellRows(), ParameterDumpCellRows(), SettingsCellRows()}) {
+                      AdjustmentCellRows(), AdReadoutCellRows(), ParameterDumpCellRows(), SettingsCellRows(),
+                      SignallingCellRows()}) {
         for (const CellRow& row : rows) {
             if (row.fallback) continue;
             for (CellId id = row.first; id <= row.last; ++id) {
