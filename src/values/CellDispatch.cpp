@@ -30,7 +30,7 @@ Table Build() {
     Table table{};
     const std::initializer_list<std::span<const CellRow>> topics = {
         CommandCellRows(),    CaptionCellRows(),   CloneInfoCellRows(),     ChannelCellRows(),
-        AdjustmentCellRows(), AdReadoutCellRows(), ParameterDumpCellRows()};
+        BankCellRows(),       AdjustmentCellRows(), AdReadoutCellRows(),    ParameterDumpCellRows()};
     for (bool fallbackPass : {false, true}) {
         for (std::span<const CellRow> rows : topics) Fill(table, rows, fallbackPass);
     }

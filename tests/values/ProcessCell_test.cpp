@@ -131,7 +131,7 @@ TEST(ProcessCellTest, SheetLinksOpenTheirSheetAndUnbuiltCellsSayYet) {
 
 TEST(ProcessCellTest, TheTableNamesEachIdentifierOnce) {
     // Every identifier of the topics' rows reaches the handler of its own row.
-    for (auto rows : {CommandCellRows(), CaptionCellRows(), CloneInfoCellRows(), ChannelCellRows(),
+    for (auto rows : {CommandCellRows(), CaptionCellRows(), CloneInfoCellRows(), ChannelCellRows(), BankCellRows(),
                       AdjustmentCellRows(), AdReadoutCellRows(), ParameterDumpCellRows()}) {
         for (const CellRow& row : rows) {
             if (row.fallback) continue;
