@@ -240,6 +240,7 @@ bool AppendChannel(CellContext& c, std::int32_t bank) {
     }
     InsertChannels(c, bank, 1);
     c.RunCommand(CellCommand::BankAddLastRow);
+    c.RunCommand(CellCommand::BanksChanged);  // an empty bank's icon now shows channels
     return true;
 }
 
