@@ -279,6 +279,23 @@ TEST_F(cuiMainTest, TypingOnTheRowAfterABanksLastChannelGivesTheBankAChannel) {
     EXPECT_EQ(node->shown.imageIndex % 2, 1) << "the bank's icon shows that it holds channels";
 }
 
+TEST_F(cuiMainTest, ABankRenamedOnTheBankSheetIsRenamedInTheTree) {
+    Start();
+    controller.OpenSheetRef("GI_Sheet_BankOp");
+    cuiSheet* banks = controller.Sheet()->grid.get();
+    ASSERT_NE(banks, nullptr);
+    ASSERT_TRUE(banks->SelectAt(1, 1 + 3)) << "bank 3's name";
+    banks->KeyDown({0, 'R'});
+    ASSERT_TRUE(banks->EditorOpen());
+    banks->SetEditorText("ROUTE 9");
+    events.Send(EvMsg::CommitEdit);
+    time.clock.advance(30);
+
+    cuiTreeNode* node = controller.Tree()->NodeAt(controller.Tree()->FindLink("[St_ChBank]GI_Sheet_Mch_LMR_Mob,Bank 3"));
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->shown.text, "4: ROUTE 9");
+}
+
 TEST_F(cuiMainTest, ASheetClosedFromInsideItsOwnActionLivesUntilTheCallReturns) {
     Start();
     controller.OpenSheetRef("GI_Sheet_BankOp");
