@@ -91,14 +91,17 @@ CellResult UsedTotal(CellContext& c, cmcCellCapsule& r, std::int32_t left) {
     return CellResult::None;
 }
 
-// The bank's name in the bank operation record the routine loaded; the tree's node follows.
+// The bank's name, in its bank operation record whatever the cell's category loaded; the
+// tree's node follows.
 CellResult BankName(CellContext& c, cmcCellCapsule& r, std::int32_t) {
     const std::int32_t bank = Bank(r);
     if (bank < 0 || bank >= kTotalsRow) return CellResult::None;
-    RecordAccessor& record = c.Records();
+    RecordAccessor record(c.Image());
+    record.load(RecordAccessor::kBankOperationKind, bank);
     CellResult result = CellResult::None;
     if (editors::EditName(r, result, record.name, 12)) {
         record.store(RecordAccessor::kBankOperationKind, bank);
+        r.changeFlags |= kChangeImage;
         c.RunCommand(CellCommand::BankName, bank);
     }
     return result;

@@ -289,6 +289,7 @@ TEST_F(BankCellsTest, BankRowsShowAndEditNameTrunkingAndCounts) {
     const char name[] = "ROUTE 9     ";
     for (int i = 0; i < 12; ++i) EXPECT_EQ(image().GetByte(kBankNames + 36 + i), name[i]) << i;
     EXPECT_TRUE(Asked(CellCommand::BankName, 3));
+    EXPECT_EQ(context.refreshes, 1) << "the image changed";
 
     // LTR is bank bit array B: bank 9 is bit 6 of its second byte.
     const cmcCellCapsule r = Run("CT_BankOp.CL_Mch_LTR[9]", CellMode::Action, cellkey::kSpace);
