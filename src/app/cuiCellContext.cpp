@@ -7,6 +7,8 @@ cuiCellContext::cuiCellContext(cuiMain& controller)
 
 cmcEeprom& cuiCellContext::Image() { return controller_.CurrentImage(); }
 
+cmcEeprom* cuiCellContext::InitialImage() { return &controller_.InitialImage(); }
+
 int cuiCellContext::ModelKind() const { return controller_.ModelKind(); }
 
 CellSettings cuiCellContext::Settings() const {
@@ -52,6 +54,10 @@ void cuiCellContext::RunCommand(CellCommand command, std::int32_t argument) {
         case CellCommand::StartProcedure: c.StartAdjustment(static_cast<AdjustmentProcedure>(argument)); break;
         case CellCommand::StartCalibration: c.StartCalibration(argument); break;
         case CellCommand::ConfirmCalibration: c.ConfirmCalibration(); break;
+        // Posted: the sheet and the tree follow once the cell's own call has finished.
+        case CellCommand::BankAddLastRow: c.Events().Post(EvMsg::BankAddLastRow); break;
+        case CellCommand::BanksChanged: c.Events().Post(EvMsg::BanksChanged); break;
+        case CellCommand::BankName: c.Events().PostText(EvMsg::BankName, 0, argument, c.BankLabel(argument)); break;
     }
 }
 

@@ -13,6 +13,7 @@ public:
 
     cmcEeprom& Image() override;
     RecordAccessor& Records() override { return records_; }
+    cmcEeprom* InitialImage() override;
     int ModelKind() const override;
     CellSettings Settings() const override;
     bool SheetOpen() const override;

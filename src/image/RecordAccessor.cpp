@@ -17,6 +17,13 @@ constexpr std::int32_t kChannelMain = 0xFF80;
 constexpr std::int32_t kChannelMainSize = 30;
 constexpr std::int32_t kChannelBlankByte = 12;  // bit 5: all 12 name characters are spaces
 constexpr std::int32_t kChannelName = 14;
+constexpr std::int32_t kChannelExtension = 0x140D0;
+constexpr std::int32_t kChannelExtensionSize = 20;
+constexpr std::int32_t kChannelBytes = 0x1FBEE;  // four bytes per channel (three used)
+constexpr std::int32_t kChannelBytesSize = 4;
+constexpr std::int32_t kScanArrays = 0x13B90;  // eleven arrays of one bit per channel
+constexpr std::int32_t kScanArraySize = 64;
+constexpr int kScanArrayCount = 11;
 
 bool isChannelKind(int k) { return k >= 1 && k <= 4; }
 
@@ -408,4 +415,28 @@ void RecordAccessor::numberToBcd(std::uint32_t value, std::uint8_t* buffer, int 
     const unsigned d = value % 10000;
     buffer[0] = static_cast<std::uint8_t>(((d / 1000) << 4) | (d / 100 % 10));
     buffer[1] = static_cast<std::uint8_t>(((d / 10 % 10) << 4) | (d % 10));
+}
+
+// --- Moving channels ----------------------------------------------------------------------
+
+void RecordAccessor::copyChannel(const cmcEeprom& source, int from, int to) {
+    if (from < 0 || from >= kChannels || to < 0 || to >= kChannels) return;
+    const auto copy = [&](std::int32_t base, std::int32_t size) {
+        for (std::int32_t i = 0; i < size; ++i) writeByte(base + size * to + i, source.GetByte(base + size * from + i));
+    };
+    copy(kChannelMain, kChannelMainSize);
+    copy(kChannelExtension, kChannelExtensionSize);
+    copy(kChannelBytes, kChannelBytesSize);
+    for (int k = 0; k < kScanArrayCount; ++k) {
+        const std::int32_t base = kScanArrays + kScanArraySize * k;
+        setBit(base, to, (source.GetByte(base + from / 8) >> (7 - from % 8)) & 1);
+    }
+}
+
+void RecordAccessor::moveChannel(int from, int to) {
+    if (from < 0 || from >= kChannels || to < 0 || to >= kChannels) return;
+    copyChannel(*image_, from, to);
+    for (std::int32_t mark : {kMarkA, kMarkB, kMarkC}) {
+        if (word(mark) == from) setWord(mark, static_cast<std::uint16_t>(to));
+    }
 }

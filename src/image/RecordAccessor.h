@@ -108,6 +108,12 @@ public:
     void setBankBitB(int bank, bool on);
     // Whether channel n (0..511) is in use: its receive frequency is not 0.
     bool channelValid(int channel) const;
+    // Channel `to` takes channel `from` of `source` byte for byte: its main and extension
+    // records, its per-channel bytes and its scan-list bits (a copy through the decoded
+    // fields would drop the bits no field names). Marks and bank bits are not touched.
+    void copyChannel(const cmcEeprom& source, int from, int to);
+    // Channel `from` moves to `to` within this image; a mark that names it follows it.
+    void moveChannel(int from, int to);
 
     // --- Repeater lists: 128 counts share one table of 2,560 repeaters ------------
     int repeaterCount(int list) const;

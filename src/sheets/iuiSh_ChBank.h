@@ -23,7 +23,7 @@ public:
     // Bank titles read yellow on the title colour.
     std::optional<cmcColour> TitleTextColour() const override { return 0x00FFFF; }
 
-    std::optional<RecordRange> RecordRows() const override { return RecordRange{first_, count_}; }
+    std::optional<RecordRange> RecordRows() const override { return RecordRange{first_, count_, bank_}; }
     std::int32_t Bank() const { return bank_; }
     std::int32_t FirstChannel() const { return first_; }
     std::int32_t ChannelCount() const { return count_; }

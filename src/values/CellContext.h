@@ -46,6 +46,9 @@ enum class CellCommand {
     StartProcedure,   // argument: an AdjustmentProcedure; replaces whatever procedure runs
     StartCalibration, // argument: the two-point calibration's procedure number (2..13)
     ConfirmCalibration,  // the running calibration takes the user's value
+    BankAddLastRow,   // the open bank sheet's bank took one more channel
+    BanksChanged,     // a bank's count or trunking bits changed: the tree's bank icons
+    BankName,         // argument: bank; its name changed (the tree's node shows it)
 };
 
 class CellContext {
@@ -55,6 +58,10 @@ public:
     // The current image and its decoded tables.
     virtual cmcEeprom& Image() = 0;
     virtual RecordAccessor& Records() = 0;
+    // The initial image of the model kind: where a new or freed row takes its default
+    // record. None where rows are never added (a check on an image of its own); the rows
+    // are then cleared records.
+    virtual cmcEeprom* InitialImage() { return nullptr; }
     virtual int ModelKind() const = 0;
     virtual CellSettings Settings() const = 0;
 

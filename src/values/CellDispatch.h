@@ -41,6 +41,7 @@ std::span<const CellRow> CommandCellRows();  // menu, toolbar and tree commands
 std::span<const CellRow> CaptionCellRows();  // texts shown as they stand
 std::span<const CellRow> CloneInfoCellRows();  // the radio's identification
 std::span<const CellRow> ChannelCellRows();    // the fields of a bank's channels
+std::span<const CellRow> BankCellRows();       // banks: names, channel counts, trunking
 std::span<const CellRow> AdjustmentCellRows();  // live adjustment values and procedures
 std::span<const CellRow> AdReadoutCellRows();  // the measured values read back from the radio
 std::span<const CellRow> ParameterDumpCellRows();  // the adjustment parameters, read only

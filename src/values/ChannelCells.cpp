@@ -4,6 +4,7 @@
 // a value on a channel that does not use it.
 
 #include "overlay/cmcCellObj.h"
+#include "values/BankCells.h"
 #include "values/CellDispatch.h"
 #include "values/ChannelMarks.h"
 #include "values/Editors.h"
@@ -118,8 +119,35 @@ bool PastTheRecords(const cmcCellCapsule& r) {
     return rows && r.cell->key.index >= rows->first + rows->count;
 }
 
+// The keys that, on the row after a bank's last channel, ask for a new channel: the ones
+// that start a frequency.
+bool StartsAFrequency(const cmcCellCapsule& r) {
+    if (r.mode != CellMode::Action) return false;
+    const std::int32_t key = r.key;
+    return key == cellkey::kSpace || key == cellkey::kBackspace || key == '.' || key == cellkey::kEnter ||
+           (key >= '0' && key <= '9');
+}
+
+// The bank takes a channel for the row after its last; the row's record is then the new,
+// blank channel. False when the row takes none (another row, another key, no room).
+bool TakeNewChannel(CellContext& c, cmcCellCapsule& r) {
+    const RecordRange rows = *r.sheet->RecordRows();
+    const std::int32_t index = r.cell->key.index;
+    const RecordAccessor banks(c.Image());
+    // Only the one row right after the bank's last channel, and only while the sheet shows
+    // the bank as the image holds it.
+    if (rows.bank < 0 || !StartsAFrequency(r) || index != rows.first + rows.count ||
+        index != banks.bankFirstChannel(rows.bank) + banks.bankCount(rows.bank)) {
+        return false;
+    }
+    if (!AppendChannel(c, rows.bank)) return false;
+    c.Records().load(RecordKind(r.cell->key.category, c.ModelKind()), index);
+    r.changeFlags |= kChangeBankCount | kChangeImage;
+    return true;
+}
+
 CellResult Frequency(CellContext& c, cmcCellCapsule& r, std::int32_t transmit) {
-    if (PastTheRecords(r)) return CellResult::None;
+    if (PastTheRecords(r) && (transmit || !TakeNewChannel(c, r))) return CellResult::None;
     CellResult result = CellResult::None;
     if (editors::EditFrequency(r, result, c.Records(), transmit != 0)) Store(c, r);
     return result;
@@ -137,17 +165,8 @@ CellResult Tone(CellContext& c, cmcCellCapsule& r, std::int32_t transmit) {
 // The channel's name: 12 characters. Characters outside the printable ASCII range show as
 // spaces here; the radio's own character set is the character editor's.
 CellResult Name(CellContext& c, cmcCellCapsule& r, std::int32_t) {
-    RecordAccessor& record = c.Records();
-    std::array<std::uint8_t, 12> field{};
-    field.fill(' ');
-    for (std::size_t i = 0; i < field.size() && i < record.name.size(); ++i) field[i] = static_cast<std::uint8_t>(record.name[i]);
-    const auto before = field;
     CellResult result = CellResult::None;
-    editors::EditText(r, result, field);
-    if (field != before) {
-        record.name.assign(field.begin(), field.end());
-        Store(c, r);
-    }
+    if (editors::EditName(r, result, c.Records().name, 12)) Store(c, r);
     return result;
 }
 

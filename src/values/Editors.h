@@ -90,6 +90,8 @@ std::optional<double> ParseTypedNumber(std::string_view text, std::string_view a
 // --- Texts and digit strings (TextEditors.cpp) ---------------------------------------------
 
 bool EditText(cmcCellCapsule& request, CellResult& result, std::span<std::uint8_t> field);
+// A record's name of `length` characters, space-padded (a channel's or a bank's).
+bool EditName(cmcCellCapsule& request, CellResult& result, std::string& name, std::size_t length);
 // One value per slot, shown through "0123456789ABCDEF".
 bool EditDigits(cmcCellCapsule& request, CellResult& result, std::span<std::uint8_t> digits, bool hex);
 // An integer shown as `digits` nibbles, most significant first.

@@ -80,6 +80,16 @@ bool EditText(cmcCellCapsule& r, CellResult& result, std::span<std::uint8_t> fie
     return changed;
 }
 
+bool EditName(cmcCellCapsule& r, CellResult& result, std::string& name, std::size_t length) {
+    std::vector<std::uint8_t> field(length, ' ');
+    for (std::size_t i = 0; i < length && i < name.size(); ++i) field[i] = static_cast<std::uint8_t>(name[i]);
+    const std::vector<std::uint8_t> before = field;
+    EditText(r, result, field);
+    if (field == before) return false;
+    name.assign(field.begin(), field.end());
+    return true;
+}
+
 bool EditDigits(cmcCellCapsule& r, CellResult& result, std::span<std::uint8_t> digits, bool hex) {
     bool changed = false;
     if (r.mode == CellMode::SetText) {

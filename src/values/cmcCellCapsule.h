@@ -17,10 +17,13 @@ enum class CellMode : std::uint8_t { Action = 0, Draw, SetText, Pick };
 // The cells a redraw names, as the redraw messages do.
 enum class RedrawFilter : std::uint8_t { Bound, Category, CellId, Index, IndexUpTo, IndexFrom };
 
-// The records a sheet of channels or repeaters shows: `count` rows from record `first`.
+// The records a sheet of channels or repeaters shows: `count` rows from record `first`;
+// `bank` is the bank whose channels they are (an empty bank's first channel is the next
+// bank's too, so the number alone cannot say), -1 for other sheets.
 struct RecordRange {
     std::int32_t first = 0;
     std::int32_t count = 0;
+    std::int32_t bank = -1;
 };
 
 // What a sheet offers the routine while it works on one of its cells.

@@ -5,6 +5,7 @@
 #include "app/FamilyRules.h"
 #include "app/indMain.h"
 #include "image/RecordAccessor.h"
+#include "sheets/iuiSh_ChBank.h"
 #include "values/KeyCodes.h"
 #include "ControllerWorld.h"
 #include "FakeView.h"
@@ -254,6 +255,45 @@ TEST_F(cuiMainTest, TheOpenSheetAnswersForTheEditMenuAndTakesTheRedrawMessages) 
     bank->OpenEditor("x", 0, 1);
     events.Send(EvMsg::CommitEdit);
     EXPECT_FALSE(bank->EditorOpen()) << "message 21 commits the open editor";
+}
+
+TEST_F(cuiMainTest, TypingOnTheRowAfterABanksLastChannelGivesTheBankAChannel) {
+    Start();
+    controller.OpenSheetRef("[St_ChBank]GI_Sheet_Mch_LMR_Mob,Bank 0");
+    auto* bank = dynamic_cast<iuiSh_ChBank*>(controller.Sheet()->grid.get());
+    ASSERT_NE(bank, nullptr);
+    const std::int32_t count = bank->ChannelCount();
+    const std::int32_t rows = bank->RowCount();
+    ASSERT_TRUE(bank->SelectAt(1, rows - 1)) << "the receive frequency of the row that takes a new channel";
+
+    bank->KeyDown({0, '4'});
+    time.clock.advance(30);  // the posted messages are drained
+
+    EXPECT_EQ(RecordAccessor(controller.CurrentImage()).bankCount(0), count + 1);
+    EXPECT_EQ(bank->ChannelCount(), count + 1);
+    EXPECT_EQ(bank->RowCount(), rows + 1) << "one more row for the next new channel";
+    EXPECT_TRUE(bank->EditorOpen());
+    EXPECT_EQ(bank->EditorText(), "4");
+    cuiTreeNode* node = controller.Tree()->NodeAt(controller.Tree()->FindLink("[St_ChBank]GI_Sheet_Mch_LMR_Mob,Bank 0"));
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->shown.imageIndex % 2, 1) << "the bank's icon shows that it holds channels";
+}
+
+TEST_F(cuiMainTest, ABankRenamedOnTheBankSheetIsRenamedInTheTree) {
+    Start();
+    controller.OpenSheetRef("GI_Sheet_BankOp");
+    cuiSheet* banks = controller.Sheet()->grid.get();
+    ASSERT_NE(banks, nullptr);
+    ASSERT_TRUE(banks->SelectAt(1, 1 + 3)) << "bank 3's name";
+    banks->KeyDown({0, 'R'});
+    ASSERT_TRUE(banks->EditorOpen());
+    banks->SetEditorText("ROUTE 9");
+    events.Send(EvMsg::CommitEdit);
+    time.clock.advance(30);
+
+    cuiTreeNode* node = controller.Tree()->NodeAt(controller.Tree()->FindLink("[St_ChBank]GI_Sheet_Mch_LMR_Mob,Bank 3"));
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->shown.text, "4: ROUTE 9");
 }
 
 TEST_F(cuiMainTest, ASheetClosedFromInsideItsOwnActionLivesUntilTheCallReturns) {

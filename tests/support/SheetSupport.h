@@ -24,6 +24,9 @@ public:
     RecordAccessor records{image};
     cmcEeprom& Image() override { return image; }
     RecordAccessor& Records() override { return records; }
+    // Where new rows take their default record.
+    cmcEeprom initial{cmcEeprom::kImageSize};
+    cmcEeprom* InitialImage() override { return &initial; }
     int kind = 4;
     int ModelKind() const override { return kind; }
     CellSettings Settings() const override { return {}; }
