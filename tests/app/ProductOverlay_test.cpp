@@ -108,7 +108,8 @@ TEST_F(ProductOverlayTest, TheChoiceListsOfTheValueCellsBuild) {
     indMain controller(settings, events);
     for (const char* list : {"GI_Sheet_Sel_Mch_Nar", "GI_Sheet_Sel_Mch_RfPwr", "GI_Sheet_Sel_Mch_Scan",
                              "GI_Sheet_Sel_Mch_CH_TxInh", "GI_Sheet_Sel_Mch_Lockout_Lmr", "GI_Sheet_Sel_Misc_OnOff",
-                             "GI_Sheet_Sel_Misc_OnOff2_I", "GI_Sheet_Sel_MSK_Country_Code"}) {
+                             "GI_Sheet_Sel_Misc_OnOff2_I", "GI_Sheet_Sel_MSK_Country_Code",
+                             "GI_Sheet_Sel_ScanList_ScanMode", "GI_Sheet_Sel_ScanList_DispText"}) {
         controller.OpenSheetRef(list);
         ASSERT_NE(controller.Sheet()->grid, nullptr) << list;
         EXPECT_TRUE(controller.Sheet()->grid->Enabled()) << list;
