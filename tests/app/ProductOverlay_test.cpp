@@ -127,7 +127,7 @@ TEST_F(ProductOverlayTest, TheSettingsSheetsBindOnlyBuiltCells) {
         settings.modelType = kind;
         indMain controller(settings, events);
         for (const char* name : {"GI_Sheet_SetMode", "GI_Sheet_KDisp", "GI_Sheet_Exp", "GI_Sheet_CommPort",
-                                 "GI_Sheet_Common", "GI_Sheet_Maker"}) {
+                                 "GI_Sheet_Common", "GI_Sheet_Maker", "GI_Sheet_ScanComm"}) {
             controller.OpenSheetRef(name);
             ASSERT_NE(controller.Sheet(), nullptr) << name;
             cuiSheet& sheet = *controller.Sheet()->grid;

@@ -1,4 +1,4 @@
-// The repeater-site and scan-list cells through the value routine: each shows the field the
+// The repeater-site, scan-list and scan settings cells through the value routine: each shows the field the
 // image holds at the place written out by hand here, and a key or a typed text changes
 // those bytes and no others (the image before and after is compared whole).
 #include "overlay/cmcCellObj.h"
@@ -200,6 +200,45 @@ TEST_F(ScanListCellsTest, EachCellShowsItsFieldAndAnEditChangesOnlyItsOwnBytes) 
         for (std::uint8_t b : c.bytes) expected.SetByte(a++, b);
         const cmcCellCapsule r = Run(c.binding, c.mode, c.key, c.typed);
         EXPECT_NE(r.changeFlags & kChangeRecord, 0);
+        EXPECT_EQ(Differences(expected, context.image), std::vector<std::int32_t>{});
+        context.image = before;
+    }
+}
+
+// The scan settings shared by all lists: each on its own byte or bit of the common settings.
+TEST_F(TrunkingCellsTest, ScanSettingsShowAndEditOnlyTheirOwnBits) {
+    Bytes(0x16908, {0xA5});        // power-on scan on, automatic call off, backlight on, the rest foreign
+    Bytes(0x1690A, {0x05, 0x32});  // 0.05 s and 0.50 s per channel
+    Bytes(0x16917, {0x00, 0x07, 0x19, 0x0A});
+    struct Case {
+        const char* binding;
+        const char* shown;
+        CellMode mode;
+        std::int32_t key;
+        const char* typed;
+        std::int32_t address;
+        std::uint8_t after;
+    };
+    const Case cases[] = {
+        {"CL_ScanComm_StopTimer", "Off", CellMode::SetText, 0, "12", 0x16917, 12},
+        {"CL_ScanComm_StopTimerB", "  7.0", CellMode::SetText, 0, "off", 0x16918, 0},
+        {"CL_ScanComm_ResumeTimer", "  2.5", CellMode::SetText, 0, "1.2", 0x16919, 12},
+        {"CL_ScanComm_TalkBackTimer", " 10.0", CellMode::SetText, 0, "20", 0x1691A, 20},
+        {"CL_ScanComm_ScanTimer_Fast", "  0.05", CellMode::SetText, 0, "0.1", 0x1690A, 10},
+        {"CL_ScanComm_ScanTimer_Slow", "  0.5", CellMode::SetText, 0, "1", 0x1690B, 100},
+        {"CL_ScanComm_PwrOnScan", "On", CellMode::Action, cellkey::kSpace, "", 0x16908, 0x25},
+        {"CL_ScanComm_AutoChCall_PmrOnly", "Off", CellMode::Action, cellkey::kSpace, "", 0x16908, 0xE5},
+        {"CL_ScanComm_BacklitatStopScan", "On", CellMode::Action, cellkey::kSpace, "", 0x16908, 0x85},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.binding);
+        const std::string binding = std::string("CT_Null.") + c.binding;
+        EXPECT_EQ(Run(binding).displayText, c.shown);
+
+        const cmcEeprom before = context.image;
+        cmcEeprom expected = before;
+        expected.SetByte(c.address, c.after);
+        Run(binding, c.mode, c.key, c.typed);
         EXPECT_EQ(Differences(expected, context.image), std::vector<std::int32_t>{});
         context.image = before;
     }
