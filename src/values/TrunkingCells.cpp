@@ -10,6 +10,8 @@
 namespace {
 
 constexpr CellId kFlex0 = CellIdOf("Flex0");
+constexpr int kRepeater = 22;
+constexpr int kBankOperation = 14;  // the record kind of a bank's (and a site's) name and option bit
 
 void Store(CellContext& c, cmcCellCapsule& r) {
     c.Records().store(0, r.cell->key.index);
@@ -31,8 +33,16 @@ constexpr ChoiceCell kChoiceCells[] = {
 };
 enum ChoiceIndex : std::int32_t { kRxDat, kTxDat, kPhone, kScanMode, kScanPwrSave, kScanDispText };
 
+// Whether the row lies past the site's repeaters: its number then names a repeater of the
+// next site, which this row must never show nor edit (the one table holds all sites).
+bool PastTheSite(CellContext& c, const cmcCellCapsule& r) {
+    const RecordAccessor& record = c.Records();
+    return record.kind == kRepeater && r.cell->key.index >= record.repeaterCount(record.repeaterList());
+}
+
 CellResult ChoiceField(CellContext& c, cmcCellCapsule& r, std::int32_t index) {
     const ChoiceCell& cell = kChoiceCells[index];
+    if (PastTheSite(c, r)) return CellResult::None;
     RecordAccessor& record = c.Records();
     std::int32_t value = static_cast<std::int32_t>(record.get(cell.field));
     CellResult result = CellResult::None;
@@ -45,23 +55,38 @@ CellResult ChoiceField(CellContext& c, cmcCellCapsule& r, std::int32_t index) {
 
 // --- Repeaters ------------------------------------------------------------------------------
 
-// A repeater row past the site's repeaters is handled by the routine's row guard; a new
-// repeater is a row inserted by the row commands, so the frequency never appends one here.
+// A new repeater is a row inserted by the row commands: the frequency never appends one.
 CellResult RepeaterFrequency(CellContext& c, cmcCellCapsule& r, std::int32_t transmit) {
+    if (PastTheSite(c, r)) return CellResult::None;
     CellResult result = CellResult::None;
     if (editors::EditFrequency(r, result, c.Records(), transmit != 0)) Store(c, r);
     return result;
 }
 
-// The site's name: the 12 characters every row of the site shares (the bank text of the
-// same number), so a change on any row renames the site.
+// The site's name and area bit are every row's, also of a row past the site's repeaters,
+// whose number may be a repeater of the next site: they are written through the site's own
+// record (the bank-operation record of the same number, which holds the same bytes) so
+// that no repeater record is ever stored for them.
+void StoreSite(CellContext& c, cmcCellCapsule& r) {
+    const RecordAccessor& row = c.Records();
+    RecordAccessor site(c.Image());
+    const int list = row.repeaterList();
+    site.load(kBankOperation, list);
+    site.name = row.name;
+    site.flags = static_cast<std::uint8_t>((site.flags & ~RecordAccessor::kFlagOption) |
+                                           (row.flags & RecordAccessor::kFlagOption));
+    site.store(kBankOperation, list);
+    r.changeFlags |= kChangeRecord;
+}
+
+// The site's name: the 12 characters every row of the site shows.
 CellResult SiteName(CellContext& c, cmcCellCapsule& r, std::int32_t) {
     CellResult result = CellResult::None;
-    if (editors::EditName(r, result, c.Records().name, 12)) Store(c, r);
+    if (editors::EditName(r, result, c.Records().name, 12)) StoreSite(c, r);
     return result;
 }
 
-// The site's area bit, shared by its rows like the name: one character, '0' while set.
+// The site's area bit: one character, '0' while set.
 CellResult AreaBit(CellContext& c, cmcCellCapsule& r, std::int32_t) {
     RecordAccessor& record = c.Records();
     std::uint32_t bits = (record.flags & RecordAccessor::kFlagOption) ? 1u : 0u;
@@ -72,7 +97,7 @@ CellResult AreaBit(CellContext& c, cmcCellCapsule& r, std::int32_t) {
         } else {
             record.flags &= static_cast<std::uint8_t>(~RecordAccessor::kFlagOption);
         }
-        Store(c, r);
+        StoreSite(c, r);
     }
     return result;
 }

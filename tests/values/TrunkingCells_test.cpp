@@ -146,6 +146,25 @@ TEST_F(RepeaterCellsTest, AnotherSitesRowsEditTheirOwnRepeaters) {
     EXPECT_EQ(context.image.GetByte(kRepeaters + 10 + 8), 0x01);
 }
 
+TEST_F(RepeaterCellsTest, ARowPastTheSitesRepeatersLeavesTheNextSiteAlone) {
+    // Row 2 of site 1 would be repeater 5, the first of site 2: a frequency there beyond the
+    // loadable limit must come through unchanged; only the site's name and area bit change.
+    Bytes(kRepeaterCounts + 2, {1});
+    Bytes(kRepeaters + 50, {0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00});
+    for (const char* binding :
+         {"CT_Rpt.CL_Rpt_AreaBit[2]", "CT_Rpt.CL_Rpt_Text[2]", "CT_Rpt.CL_Rpt_FreqR[2]", "CT_Rpt.CL_Rpt_TxDat[2]"}) {
+        SCOPED_TRACE(binding);
+        const cmcEeprom before = context.image;
+        Run(binding, CellMode::Action, cellkey::kSpace);
+        Run(binding, CellMode::SetText, 0, "EAST");
+        Run(binding, CellMode::Action, '1');
+        for (const std::int32_t a : Differences(before, context.image)) {
+            EXPECT_TRUE(a == kSiteOptions + 2 || (a >= kSiteNames + 12 && a < kSiteNames + 24)) << std::hex << a;
+        }
+        context.image = before;
+    }
+}
+
 // Scan list 2, between two lists the cells must leave alone.
 class ScanListCellsTest : public TrunkingCellsTest {
 protected:
