@@ -157,6 +157,29 @@ TEST_F(ProductOverlayTest, TheSettingsSheetsBindOnlyBuiltCells) {
     }
 }
 
+// The trunking and scan-list sheets bind only cells the value routine has a case for (none
+// shows its stand-in text), and each binds some.
+TEST_F(ProductOverlayTest, TheTrunkingAndScanSheetsBindOnlyBuiltCells) {
+    settings.modelType = 0;
+    indMain controller(settings, events);
+    for (const char* name : {"GI_Sheet_Rpt,R", "GI_Sheet_ScanList", "GI_Sheet_ScanComm"}) {
+        controller.OpenSheetRef(name);
+        ASSERT_NE(controller.Sheet(), nullptr) << name;
+        ASSERT_NE(controller.Sheet()->grid, nullptr) << name;
+        cuiSheet& sheet = *controller.Sheet()->grid;
+        int bound = 0;
+        for (std::int32_t row = 0; row < sheet.RowCount(); ++row) {
+            for (std::int32_t col = 0; col < sheet.ColCount(); ++col) {
+                const CellId id = sheet.CellAt(col, row).key.id;
+                if (id == kNoCellId || CellIdName(id).rfind("CL_", 0) != 0) continue;
+                ++bound;
+                EXPECT_NE(DispatchOf(id).handler, nullptr) << name << ": " << CellIdName(id);
+            }
+        }
+        EXPECT_GT(bound, 0) << name;
+    }
+}
+
 }  // namespace
 
 namespace {
