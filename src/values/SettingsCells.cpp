@@ -198,6 +198,16 @@ constexpr SettingCell kCells[] = {
     Timer("CL_Exp_RxExo_Delay", Byte(0x16915), 10, 255, true),
     Timer("CL_Exp_ExPttDelay", Byte(0x16916), 10, 255, true),
     Choice("CL_Exp_ToneMuteExPtt", Bit(0x16909, 4), kOnOff),
+    // Scanning (ID 8): the timers of every scan list and how a scan starts.
+    Timer("CL_ScanComm_StopTimer", Byte(0x16917), 1, 255, true),
+    Timer("CL_ScanComm_StopTimerB", Byte(0x16918), 1, 255, true),
+    Timer("CL_ScanComm_ResumeTimer", Byte(0x16919), 10, 255, true),
+    Timer("CL_ScanComm_TalkBackTimer", Byte(0x1691A), 1, 255, true),
+    Timer("CL_ScanComm_ScanTimer_Fast", Byte(0x1690A), 100, 255, false),
+    Timer("CL_ScanComm_ScanTimer_Slow", Byte(0x1690B), 100, 255, false),
+    Choice("CL_ScanComm_PwrOnScan", Bit(0x16908, 7), kOnOff),
+    Choice("CL_ScanComm_AutoChCall_PmrOnly", Bit(0x16908, 6), kOnOff),
+    Choice("CL_ScanComm_BacklitatStopScan", Bit(0x16908, 5), kOnOff),
     // Keys and display (ID 8).
     Choice("CL_KDisp_Tenkey_Select", Byte(0x16903, 0, 2), "GI_Sheet_Sel_KDisp_Tenkey"),
     Choice("CL_KDisp_HangAct_Moni", Bit(0x16904, 7), kOnOff),

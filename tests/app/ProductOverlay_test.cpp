@@ -108,7 +108,8 @@ TEST_F(ProductOverlayTest, TheChoiceListsOfTheValueCellsBuild) {
     indMain controller(settings, events);
     for (const char* list : {"GI_Sheet_Sel_Mch_Nar", "GI_Sheet_Sel_Mch_RfPwr", "GI_Sheet_Sel_Mch_Scan",
                              "GI_Sheet_Sel_Mch_CH_TxInh", "GI_Sheet_Sel_Mch_Lockout_Lmr", "GI_Sheet_Sel_Misc_OnOff",
-                             "GI_Sheet_Sel_Misc_OnOff2_I", "GI_Sheet_Sel_MSK_Country_Code"}) {
+                             "GI_Sheet_Sel_Misc_OnOff2_I", "GI_Sheet_Sel_MSK_Country_Code",
+                             "GI_Sheet_Sel_ScanList_ScanMode", "GI_Sheet_Sel_ScanList_DispText"}) {
         controller.OpenSheetRef(list);
         ASSERT_NE(controller.Sheet()->grid, nullptr) << list;
         EXPECT_TRUE(controller.Sheet()->grid->Enabled()) << list;
@@ -126,7 +127,7 @@ TEST_F(ProductOverlayTest, TheSettingsSheetsBindOnlyBuiltCells) {
         settings.modelType = kind;
         indMain controller(settings, events);
         for (const char* name : {"GI_Sheet_SetMode", "GI_Sheet_KDisp", "GI_Sheet_Exp", "GI_Sheet_CommPort",
-                                 "GI_Sheet_Common", "GI_Sheet_Maker"}) {
+                                 "GI_Sheet_Common", "GI_Sheet_Maker", "GI_Sheet_ScanComm"}) {
             controller.OpenSheetRef(name);
             ASSERT_NE(controller.Sheet(), nullptr) << name;
             cuiSheet& sheet = *controller.Sheet()->grid;
@@ -153,6 +154,29 @@ TEST_F(ProductOverlayTest, TheSettingsSheetsBindOnlyBuiltCells) {
         controller.OpenSheetRef(list);
         ASSERT_NE(controller.Sheet()->grid, nullptr) << list;
         EXPECT_TRUE(controller.Sheet()->grid->Enabled()) << list;
+    }
+}
+
+// The trunking and scan-list sheets bind only cells the value routine has a case for (none
+// shows its stand-in text), and each binds some.
+TEST_F(ProductOverlayTest, TheTrunkingAndScanSheetsBindOnlyBuiltCells) {
+    settings.modelType = 0;
+    indMain controller(settings, events);
+    for (const char* name : {"GI_Sheet_Rpt,R", "GI_Sheet_ScanList", "GI_Sheet_ScanComm"}) {
+        controller.OpenSheetRef(name);
+        ASSERT_NE(controller.Sheet(), nullptr) << name;
+        ASSERT_NE(controller.Sheet()->grid, nullptr) << name;
+        cuiSheet& sheet = *controller.Sheet()->grid;
+        int bound = 0;
+        for (std::int32_t row = 0; row < sheet.RowCount(); ++row) {
+            for (std::int32_t col = 0; col < sheet.ColCount(); ++col) {
+                const CellId id = sheet.CellAt(col, row).key.id;
+                if (id == kNoCellId || CellIdName(id).rfind("CL_", 0) != 0) continue;
+                ++bound;
+                EXPECT_NE(DispatchOf(id).handler, nullptr) << name << ": " << CellIdName(id);
+            }
+        }
+        EXPECT_GT(bound, 0) << name;
     }
 }
 
