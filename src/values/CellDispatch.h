@@ -47,6 +47,7 @@ std::span<const CellRow> AdReadoutCellRows();  // the measured values read back 
 std::span<const CellRow> ParameterDumpCellRows();  // the adjustment parameters, read only
 std::span<const CellRow> SettingsCellRows();  // settings on fixed image bytes, key assignments
 std::span<const CellRow> SignallingCellRows();  // DTMF, tones, two-tone, MSK addresses, check cells
+std::span<const CellRow> DigitalCellRows();     // P25 inventory, talk groups, NAC channels
 
 struct CellDispatchEntry {
     CellHandler handler = nullptr;

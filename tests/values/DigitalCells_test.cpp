@@ -1,0 +1,174 @@
+// The digital tables through the value routine: each cell shows its field from bytes
+// written out by hand, an edit changes that record's bytes and nothing else of the image,
+// and a selected NAC channel that cannot transmit is marked on its row and on the check.
+#include "overlay/cmcCellObj.h"
+#include "overlay/cmcFCache.h"
+#include "overlay/cmcGTex.h"
+#include "support/SheetSupport.h"
+#include "values/KeyCodes.h"
+#include "values/ProcessCell.h"
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <map>
+#include <vector>
+
+namespace {
+
+constexpr int kLmrMobile = 4;
+constexpr int kLmrP25Handheld = 1;
+
+class DigitalCellsTest : public ::testing::Test {
+protected:
+    DigitalCellsTest() {
+        EXPECT_TRUE(AttachProductOverlay(product));
+        context.kind = kLmrP25Handheld;
+    }
+
+    cmcCellCapsule Run(const std::string& binding, CellMode mode = CellMode::Draw, std::string text = {},
+                       std::int32_t key = 0) {
+        cell = cmcCellObj{};
+        ParseCell(cell, "{(%" + binding + ")}", nullptr, nullptr);
+        cmcCellCapsule r;
+        r.cell = &cell;
+        r.mode = mode;
+        r.editText = std::move(text);
+        r.key = key;
+        ProcessCell(context, r);
+        return r;
+    }
+
+    void Bytes(std::int32_t address, std::initializer_list<std::uint8_t> bytes) {
+        for (std::uint8_t b : bytes) context.image.SetByte(address++, b);
+    }
+    std::vector<std::uint8_t> Image() {
+        std::vector<std::uint8_t> out(static_cast<std::size_t>(cmcEeprom::kImageSize));
+        for (std::size_t i = 0; i < out.size(); ++i) out[i] = context.image.GetByte(static_cast<std::int32_t>(i));
+        return out;
+    }
+    // The bytes that differ between two images, by address.
+    static std::map<std::int32_t, std::uint8_t> Changes(const std::vector<std::uint8_t>& before,
+                                                        const std::vector<std::uint8_t>& after) {
+        std::map<std::int32_t, std::uint8_t> out;
+        for (std::size_t i = 0; i < before.size(); ++i) {
+            if (before[i] != after[i]) out[static_cast<std::int32_t>(i)] = after[i];
+        }
+        return out;
+    }
+
+    cmcGTex product;
+    ScopedGTex useProduct{product};
+    cmcFCache cache;
+    ScopedFCache useCache{cache};
+    testsupport::RecordingContext context;
+    cmcCellObj cell;
+};
+
+constexpr std::int32_t kUnit3 = 0x18052 + 16 * 3;   // inventory record 3
+constexpr std::int32_t kGroup5 = 0x18692 + 14 * 5;  // talk group 5
+constexpr std::int32_t kNac2 = 0x194D2 + 4 * 2;     // NAC channel 2
+constexpr std::int32_t kNacSelected = 0x16953;      // bit n = 7 - n of the first byte
+
+TEST_F(DigitalCellsTest, EachCellShowsItsFieldAndAnEditChangesOnlyItsRecord) {
+    Bytes(kUnit3, {0x00, 0x12, 0x34, 0x56, 'D', 'I', 'S', 'P', 'A', 'T', 'C', 'H', ' ', ' ', ' ', ' '});
+    Bytes(kGroup5, {0x01, 0x02, 'F', 'I', 'R', 'E', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '});
+    Bytes(kNac2, {0x02, 0x93, 0x0A, 0xBC});
+    Bytes(kNacSelected, {0x00});
+
+    struct Case {
+        const char* binding;
+        const char* shown;
+        const char* typed;  // none: the Space key steps the value
+        std::map<std::int32_t, std::uint8_t> written;
+    };
+    const Case cases[] = {
+        {"CT_DIG_Inv.CL_Digi_Ind_Id_Hex[3]",
+         "123456",
+         "ABCDEF",
+         {{kUnit3 + 1, 0xAB}, {kUnit3 + 2, 0xCD}, {kUnit3 + 3, 0xEF}}},
+        {"CT_DIG_Inv.CL_Digi_Ind_Id_Dec[3]",
+         "1193046",
+         "16777215",
+         {{kUnit3 + 1, 0xFF}, {kUnit3 + 2, 0xFF}, {kUnit3 + 3, 0xFF}}},
+        {"CT_DIG_Inv.CL_Digi_Ind_Id_Name[3]",
+         "DISPATCH",
+         "BASE",
+         {{kUnit3 + 4, 'B'},
+          {kUnit3 + 5, 'A'},  // the 'S' of both names stays
+          {kUnit3 + 7, 'E'},
+          {kUnit3 + 8, ' '},
+          {kUnit3 + 9, ' '},
+          {kUnit3 + 10, ' '},
+          {kUnit3 + 11, ' '}}},
+        {"CT_DIG_Tg.CL_Digi_Grp_Id_Hex[5]", "0102", "BEEF", {{kGroup5, 0xBE}, {kGroup5 + 1, 0xEF}}},
+        {"CT_DIG_Tg.CL_Digi_Grp_Id_Dec[5]", "258", "65534", {{kGroup5, 0xFF}, {kGroup5 + 1, 0xFE}}},
+        {"CT_DIG_Tg.CL_Digi_Grp_Id_Name[5]",
+         "FIRE",
+         "EMS",
+         {{kGroup5 + 2, 'E'}, {kGroup5 + 3, 'M'}, {kGroup5 + 4, 'S'}, {kGroup5 + 5, ' '}}},
+        {"CT_DIG_NacCh.CL_Digi_NacCh_RxNac[2]", "293", "F7E", {{kNac2, 0x0F}, {kNac2 + 1, 0x7E}}},
+        {"CT_DIG_NacCh.CL_Digi_NacCh_TxNac[2]", "ABC", "123", {{kNac2 + 2, 0x01}, {kNac2 + 3, 0x23}}},
+        {"CT_DIG_NacCh.CL_Digi_NacCh_Sel[2]", "Off", nullptr, {{kNacSelected, 0x20}}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::uint8_t> before = Image();
+        std::string shown = Run(c.binding).displayText;
+        shown.erase(shown.find_last_not_of(' ') + 1);
+        EXPECT_EQ(shown, c.shown) << c.binding;
+        if (c.typed)
+            Run(c.binding, CellMode::SetText, c.typed);
+        else
+            Run(c.binding, CellMode::Action, {}, cellkey::kSpace);
+        EXPECT_EQ(Changes(before, Image()), c.written) << c.binding;
+        // Put the record back so that every case starts from the bytes above.
+        for (const auto& [address, value] : c.written) context.image.SetByte(address, before[address]);
+    }
+}
+
+TEST_F(DigitalCellsTest, ARowNotInUseShowsNoIdentifierUntilOneIsTyped) {
+    Bytes(kUnit3, {0xFF, 0xFF, 0xFF, 0xFF});
+    Bytes(kGroup5, {0xFF, 0xFF});
+    EXPECT_EQ(Run("CT_DIG_Inv.CL_Digi_Ind_Id_Hex[3]").displayText, "");
+    EXPECT_EQ(Run("CT_DIG_Inv.CL_Digi_Ind_Id_Dec[3]").displayText, "");
+    EXPECT_EQ(Run("CT_DIG_Tg.CL_Digi_Grp_Id_Dec[5]").displayText, "");
+
+    // A typed identifier puts the row in use with exactly that identifier.
+    Run("CT_DIG_Inv.CL_Digi_Ind_Id_Dec[3]", CellMode::SetText, "7");
+    EXPECT_EQ(Run("CT_DIG_Inv.CL_Digi_Ind_Id_Hex[3]").displayText, "000007");
+    EXPECT_EQ(context.image.GetByte(kUnit3), 0x00) << "the unit identifier has 24 bits";
+
+    // A talk group's blank mark is a value of its own field: typing it frees the row.
+    Run("CT_DIG_Tg.CL_Digi_Grp_Id_Hex[5]", CellMode::SetText, "0042");
+    EXPECT_EQ(Run("CT_DIG_Tg.CL_Digi_Grp_Id_Dec[5]").displayText, "66");
+    Run("CT_DIG_Tg.CL_Digi_Grp_Id_Hex[5]", CellMode::SetText, "FFFF");
+    EXPECT_EQ(Run("CT_DIG_Tg.CL_Digi_Grp_Id_Dec[5]").displayText, "");
+}
+
+TEST_F(DigitalCellsTest, ASelectedNacChannelThatCannotTransmitIsAnError) {
+    struct Case {
+        std::uint8_t high, low;  // the transmit NAC of channel 2
+        bool selected;
+        bool error;
+    };
+    for (const Case& c : {
+             Case{0x02, 0x93, true, false}, Case{0x0F, 0x7D, true, false},
+             Case{0x0F, 0x7E, true, true},    // receive any code
+             Case{0x0F, 0x7F, true, true},    // repeat any code
+             Case{0x10, 0x00, true, true},    // beyond 12 bits
+             Case{0x0F, 0x7E, false, false},  // not in use
+         }) {
+        Bytes(kNac2 + 2, {c.high, c.low});
+        Bytes(kNacSelected, {static_cast<std::uint8_t>(c.selected ? 0x20 : 0x00)});
+        const std::uint8_t expected = c.error ? kMarkFlagError : 0;
+        const auto what = ::testing::Message() << std::hex << (c.high * 256 + c.low) << " selected " << c.selected;
+        EXPECT_EQ(Run("CT_DIG_NacCh.CL_Digi_NacCh_TxNac[2]").markFlags & kMarkFlagError, expected) << what;
+        EXPECT_EQ(Run("CL_Check_Dig_Nacch").markFlags & kMarkFlagError, expected) << what;
+    }
+
+    // The check means nothing on a model without digital operation.
+    context.kind = kLmrMobile;
+    EXPECT_EQ(Run("CL_Check_Dig_Nacch").markFlags, 0);
+}
+
+}  // namespace
