@@ -1,6 +1,7 @@
-// The digital tables through the value routine: each cell shows its field from bytes
-// written out by hand, an edit changes that record's bytes and nothing else of the image,
-// and a selected NAC channel that cannot transmit is marked on its row and on the check.
+// The digital tables and the MSK lists through the value routine: each cell shows its field
+// from bytes written out by hand, an edit changes that record's bytes and nothing else of
+// the image, and a selected NAC channel that cannot transmit is marked on its row and on
+// the check.
 #include "overlay/cmcCellObj.h"
 #include "overlay/cmcFCache.h"
 #include "overlay/cmcGTex.h"
@@ -12,6 +13,7 @@
 
 #include <initializer_list>
 #include <map>
+#include <span>
 #include <vector>
 
 namespace {
@@ -57,6 +59,29 @@ protected:
         return out;
     }
 
+    // Each binding shows `shown` (trailing spaces aside); `typed` (or, when none, the Space
+    // key) writes exactly the bytes `written`. Every case starts from the same image.
+    struct EditCase {
+        const char* binding;
+        const char* shown;
+        const char* typed;
+        std::map<std::int32_t, std::uint8_t> written;
+    };
+    void ExpectEdits(std::span<const EditCase> cases) {
+        for (const EditCase& c : cases) {
+            const std::vector<std::uint8_t> before = Image();
+            std::string shown = Run(c.binding).displayText;
+            shown.erase(shown.find_last_not_of(' ') + 1);
+            EXPECT_EQ(shown, c.shown) << c.binding;
+            if (c.typed)
+                Run(c.binding, CellMode::SetText, c.typed);
+            else
+                Run(c.binding, CellMode::Action, {}, cellkey::kSpace);
+            EXPECT_EQ(Changes(before, Image()), c.written) << c.binding;
+            for (const auto& [address, value] : c.written) context.image.SetByte(address, before[address]);
+        }
+    }
+
     cmcGTex product;
     ScopedGTex useProduct{product};
     cmcFCache cache;
@@ -76,13 +101,7 @@ TEST_F(DigitalCellsTest, EachCellShowsItsFieldAndAnEditChangesOnlyItsRecord) {
     Bytes(kNac2, {0x02, 0x93, 0x0A, 0xBC});
     Bytes(kNacSelected, {0x00});
 
-    struct Case {
-        const char* binding;
-        const char* shown;
-        const char* typed;  // none: the Space key steps the value
-        std::map<std::int32_t, std::uint8_t> written;
-    };
-    const Case cases[] = {
+    const EditCase cases[] = {
         {"CT_DIG_Inv.CL_Digi_Ind_Id_Hex[3]",
          "123456",
          "ABCDEF",
@@ -111,19 +130,7 @@ TEST_F(DigitalCellsTest, EachCellShowsItsFieldAndAnEditChangesOnlyItsRecord) {
         {"CT_DIG_NacCh.CL_Digi_NacCh_TxNac[2]", "ABC", "123", {{kNac2 + 2, 0x01}, {kNac2 + 3, 0x23}}},
         {"CT_DIG_NacCh.CL_Digi_NacCh_Sel[2]", "Off", nullptr, {{kNacSelected, 0x20}}},
     };
-    for (const Case& c : cases) {
-        const std::vector<std::uint8_t> before = Image();
-        std::string shown = Run(c.binding).displayText;
-        shown.erase(shown.find_last_not_of(' ') + 1);
-        EXPECT_EQ(shown, c.shown) << c.binding;
-        if (c.typed)
-            Run(c.binding, CellMode::SetText, c.typed);
-        else
-            Run(c.binding, CellMode::Action, {}, cellkey::kSpace);
-        EXPECT_EQ(Changes(before, Image()), c.written) << c.binding;
-        // Put the record back so that every case starts from the bytes above.
-        for (const auto& [address, value] : c.written) context.image.SetByte(address, before[address]);
-    }
+    ExpectEdits(cases);
 }
 
 TEST_F(DigitalCellsTest, ARowNotInUseShowsNoIdentifierUntilOneIsTyped) {
@@ -169,6 +176,80 @@ TEST_F(DigitalCellsTest, ASelectedNacChannelThatCannotTransmitIsAnError) {
     // The check means nothing on a model without digital operation.
     context.kind = kLmrMobile;
     EXPECT_EQ(Run("CL_Check_Dig_Nacch").markFlags, 0);
+}
+
+// --- MSK lists (BIIS PMR) ------------------------------------------------------------------
+
+class MskListCellsTest : public DigitalCellsTest {
+protected:
+    MskListCellsTest() { context.kind = 3; }  // BIIS PMR handheld
+};
+
+constexpr std::int32_t kIdGroup1 = 0x17A62 + 31;     // ID group 1
+constexpr std::int32_t kCallNumber2 = 0x13ED0 + 8;   // call list 2: BCD address
+constexpr std::int32_t kCallName2 = 0x17B62 + 28;    // call list 2: name and options
+constexpr std::int32_t kStatusRx4 = 0x17D42 + 64;    // status message 4, received
+constexpr std::int32_t kStatusTx4 = 0x17EC2 + 64;    // status message 4, sent
+constexpr std::int32_t kShortText1 = 0x13F50 + 12;   // short text 1
+constexpr std::int32_t kShortOption1 = 0x18042 + 2;  // short text 1: options
+
+TEST_F(MskListCellsTest, EachCellShowsItsFieldAndAnEditChangesOnlyItsRecord) {
+    Bytes(kIdGroup1 + 2, {'A', 'L', 'P', 'H', 'A', ' ', ' ', ' ', ' ', ' ', ' ', ' ', 0x05, 0x07});
+    Bytes(kCallNumber2, {0x01, 0x23, 0xFF, 0xFF});
+    Bytes(kCallName2, {'C', 'A', 'R', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', 0x04, 0x03});
+    Bytes(kStatusRx4, {'B', 'U', 'S', 'Y', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', 0x20, 0x09});
+    Bytes(kStatusTx4, {'O', 'K', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '});
+    Bytes(kShortText1, {'H', 'E', 'L', 'L', 'O', ' ', ' ', ' ', ' ', ' ', ' ', ' '});
+    Bytes(kShortOption1, {0x01});
+
+    const EditCase cases[] = {
+        {"CT_MSK_IdGroup.CL_Msk_IdGroup_Text[1]",
+         "ALPHA",
+         "BETA",
+         {{kIdGroup1 + 2, 'B'},
+          {kIdGroup1 + 3, 'E'},
+          {kIdGroup1 + 4, 'T'},
+          {kIdGroup1 + 5, 'A'},
+          {kIdGroup1 + 6, ' '}}},
+        {"CT_MSK_IdGroup.CL_Msk_IdGroup_Alert[1]", "5", "9", {{kIdGroup1 + 14, 0x09}}},
+        {"CT_MSK_IdGroup.CL_Msk_IdGroup_Bell[1]", "Off", nullptr, {{kIdGroup1 + 14, 0x15}}},
+        {"CT_MSK_IdGroup.CL_Msk_IdGroup_SFunc[1]", "7", "200", {{kIdGroup1 + 15, 0xC8}}},
+        {"CT_MSK_CallList.CL_Msk_CallList_Adr[2]", "0123", "4095", {{kCallNumber2, 0x40}, {kCallNumber2 + 1, 0x95}}},
+        {"CT_MSK_CallList.CL_Msk_CallList_Digit[2]", "3", "4", {{kCallName2 + 13, 0x04}}},
+        {"CT_MSK_CallList.CL_Msk_CallList_Text[2]", "CAR", "VAN", {{kCallName2, 'V'}, {kCallName2 + 2, 'N'}}},
+        {"CT_MSK_CallList.CL_Msk_CallList_Update[2]", "Off", nullptr, {{kCallName2 + 12, 0x05}}},
+        {"CT_MSK_CallList.CL_Msk_CallList_Sel[2]", "2", "1", {{kCallName2 + 12, 0x02}}},
+        {"CT_MSK_Msg_Status.CL_Msk_Msg_Status_Beep[4]", "Off", nullptr, {{kStatusRx4 + 12, 0x21}}},
+        {"CT_MSK_Msg_Status.CL_Msk_Msg_Status_Horn[4]", "Off", nullptr, {{kStatusRx4 + 12, 0x22}}},
+        {"CT_MSK_Msg_Status.CL_Msk_Msg_Status_Auto[4]", "Off", nullptr, {{kStatusRx4 + 12, 0x24}}},
+        {"CT_MSK_Msg_Status.CL_Msk_Msg_Status_Rriority[4]", "Off", nullptr, {{kStatusRx4 + 12, 0x28}}},
+        {"CT_MSK_Msg_Status.CL_Msk_Msg_Status_Selection[4]", "2", "3", {{kStatusRx4 + 12, 0x30}}},
+        {"CT_MSK_Msg_Status.CL_Msk_Msg_Status_SFunc[4]", "9", "10", {{kStatusRx4 + 13, 0x0A}}},
+        {"CT_MSK_Msg_Status.CL_Msk_Msg_Status_Text_Rx[4]",
+         "BUSY",
+         "FREE",
+         {{kStatusRx4, 'F'}, {kStatusRx4 + 1, 'R'}, {kStatusRx4 + 2, 'E'}, {kStatusRx4 + 3, 'E'}}},
+        {"CT_MSK_Msg_Status.CL_Msk_Msg_Status_Text_Tx[4]", "OK", "NO", {{kStatusTx4, 'N'}, {kStatusTx4 + 1, 'O'}}},
+        {"CT_MSK_Msg_ShortTxt.CL_Msk_Msg_ShortTxtTxMsg_1[1]",
+         "HELLO",
+         "HELP",
+         {{kShortText1 + 3, 'P'}, {kShortText1 + 4, ' '}}},
+        {"CT_MSK_Msg_ShortTxt.CL_Msk_Msg_ShortTxtTxMsg_2[1]", "Off", nullptr, {{kShortOption1, 0x05}}},
+        {"CT_MSK_Msg_ShortTxt.CL_Msk_Msg_ShortTxtTxMsg_3[1]", "Off", nullptr, {{kShortOption1, 0x09}}},
+        {"CT_MSK_Msg_ShortTxt.CL_Msk_Msg_ShortTxtTxMsg_Sel[1]", "1", "3", {{kShortOption1, 0x03}}},
+    };
+    ExpectEdits(cases);
+}
+
+TEST_F(MskListCellsTest, ACallListEntryWithoutAnAddressShowsNoneAndTakesATypedOne) {
+    Bytes(kCallNumber2, {0xFF, 0xFF, 0xFF, 0xFF});
+    EXPECT_EQ(Run("CT_MSK_CallList.CL_Msk_CallList_Adr[2]").displayText, "");
+    Run("CT_MSK_CallList.CL_Msk_CallList_Adr[2]", CellMode::SetText, "12");
+    EXPECT_EQ(Image()[kCallNumber2], 0x00);
+    EXPECT_EQ(Image()[kCallNumber2 + 1], 0x12);
+    EXPECT_EQ(Image()[kCallNumber2 + 2], 0xFF) << "the padding stays";
+    Run("CT_MSK_CallList.CL_Msk_CallList_Adr[2]", CellMode::SetText, "4096");
+    EXPECT_EQ(Run("CT_MSK_CallList.CL_Msk_CallList_Adr[2]").displayText, "0012") << "beyond the 12-bit addresses";
 }
 
 }  // namespace
