@@ -6,6 +6,7 @@
 #include "values/CellDispatch.h"
 #include "values/Editors.h"
 #include "values/ProcessCell.h"
+#include "values/SettingsCells.h"
 
 #include <array>
 #include <cstdint>
@@ -81,6 +82,27 @@ CellResult Name(CellContext& c, cmcCellCapsule& r, std::int32_t) {
     return result;
 }
 
+// The radio's own unit identifier, 24 bits in the digital settings block.
+constexpr settings::Field kOwnUnit{settings::kDigitalSettings + 1, 3, 0, 24, false};
+
+CellResult OwnUnit(CellContext& c, cmcCellCapsule& r, std::int32_t form) {
+    auto value = static_cast<std::uint32_t>(settings::ReadField(c.Image(), kOwnUnit));
+    CellResult result = CellResult::None;
+    bool changed = false;
+    if (static_cast<IdForm>(form) == IdForm::Hex) {
+        changed = editors::EditHexDigits(r, result, value, 6, true);
+    } else {
+        auto number = static_cast<std::int32_t>(value);
+        changed = editors::EditPaddedNumber(r, result, number, 8, 0, 0xFFFFFF, true);
+        value = static_cast<std::uint32_t>(number);
+    }
+    if (changed) {
+        settings::WriteField(c.Image(), kOwnUnit, value);
+        r.changeFlags |= kChangeImage;
+    }
+    return result;
+}
+
 // --- NAC channels ------------------------------------------------------------------------
 
 // A network access code has 12 bits. F7E and F7F tell a receiver or a repeater to accept
@@ -125,6 +147,8 @@ constexpr CellRow kRows[] = {
     Row("CL_Digi_Grp_Id_Hex", IdHex, kTalkGroups),
     Row("CL_Digi_Grp_Id_Dec", IdDecimal, kTalkGroups),
     Row("CL_Digi_Grp_Id_Name", Name),
+    Row("CL_Digi_Config_Unit_Hex", OwnUnit, static_cast<std::int32_t>(IdForm::Hex)),
+    Row("CL_Digi_Config_Unit_Dec", OwnUnit, static_cast<std::int32_t>(IdForm::Decimal)),
     Row("CL_Digi_NacCh_RxNac", NacCode, 0),
     Row("CL_Digi_NacCh_TxNac", NacCode, 1),
     Row("CL_Digi_NacCh_Sel", NacSelected),

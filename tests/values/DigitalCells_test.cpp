@@ -178,6 +178,34 @@ TEST_F(DigitalCellsTest, ASelectedNacChannelThatCannotTransmitIsAnError) {
     EXPECT_EQ(Run("CL_Check_Dig_Nacch").markFlags, 0);
 }
 
+// The options live in one block of fixed bytes; every byte of it is set first so that a
+// write of more than a cell's own bits shows in the comparison of the whole image.
+constexpr std::int32_t kOptions = 0x1943E;
+
+TEST_F(DigitalCellsTest, TheOptionsRewriteOnlyTheirOwnBits) {
+    for (std::int32_t a = kOptions; a < kOptions + 48; ++a) context.image.SetByte(a, 0x5A);
+    Bytes(kOptions + 1, {0x12, 0x34, 0x56});  // own unit identifier
+    Bytes(kOptions + 4, {30});                // emergency transmissions
+    Bytes(kOptions + 5, {25});                // 2.5 s
+    const EditCase cases[] = {
+        {"CT_DIG_Op.CL_Digi_Config_Grobal", "Off", nullptr, {{kOptions, 0xDA}}},
+        {"CT_DIG_Op.CL_Digi_Config_ID_Disp", "On", nullptr, {{kOptions, 0x52}}},
+        {"CT_DIG_Op.CL_Digi_Config_Unit_Hex",
+         "123456",
+         "ABCDEF",
+         {{kOptions + 1, 0xAB}, {kOptions + 2, 0xCD}, {kOptions + 3, 0xEF}}},
+        {"CT_DIG_Op.CL_Digi_Config_Unit_Dec",
+         "1193046",
+         "255",
+         {{kOptions + 1, 0x00}, {kOptions + 2, 0x00}, {kOptions + 3, 0xFF}}},
+        {"CT_DIG_Op.CL_Digi_Config_Emer_Tans", " 30.0", "60", {{kOptions + 4, 60}}},
+        {"CT_DIG_Op.CL_Digi_Config_SS_Wait", "  2.5", "3.1", {{kOptions + 5, 31}}},
+        {"CT_DIG_Op.CL_Digi_Grp_Op_Disp_Mode", "2", "1", {{kOptions + 27, 0x59}}},
+        {"CT_DIG_Op.CL_Digi_Grp_Op_Strapped", "Off", nullptr, {{kOptions + 27, 0xDA}}},
+    };
+    ExpectEdits(cases);
+}
+
 // --- MSK lists (BIIS PMR) ------------------------------------------------------------------
 
 class MskListCellsTest : public DigitalCellsTest {
