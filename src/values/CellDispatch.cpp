@@ -31,7 +31,8 @@ Table Build() {
     const std::initializer_list<std::span<const CellRow>> topics = {
         CommandCellRows(),    CaptionCellRows(),   CloneInfoCellRows(),     ChannelCellRows(),
         AdjustmentCellRows(), AdReadoutCellRows(), ParameterDumpCellRows(), SettingsCellRows(),
-        SignallingCellRows(), BankCellRows(),       TrunkingCellRows()};
+        SignallingCellRows(), BankCellRows(),       TrunkingCellRows(),      DigitalCellRows(),
+        MskListCellRows()};
     for (bool fallbackPass : {false, true}) {
         for (std::span<const CellRow> rows : topics) Fill(table, rows, fallbackPass);
     }

@@ -48,6 +48,8 @@ std::span<const CellRow> ParameterDumpCellRows();  // the adjustment parameters,
 std::span<const CellRow> SettingsCellRows();  // settings on fixed image bytes, key assignments
 std::span<const CellRow> SignallingCellRows();  // DTMF, tones, two-tone, MSK addresses, check cells
 std::span<const CellRow> TrunkingCellRows();    // repeater sites and scan lists
+std::span<const CellRow> DigitalCellRows();     // P25 inventory, talk groups, NAC channels
+std::span<const CellRow> MskListCellRows();     // MSK ID groups, call list, status and short texts
 
 struct CellDispatchEntry {
     CellHandler handler = nullptr;

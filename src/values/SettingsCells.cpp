@@ -122,6 +122,7 @@ constexpr SettingCell Key(std::string_view id, std::int32_t address) {
 
 constexpr std::int32_t kConvKeys = 0x16923;  // 14 keys: RightUp .. Opf2
 constexpr std::int32_t kSmTrKeys = 0x16931;  // 14 keys, the same order
+constexpr std::int32_t kDigital = settings::kDigitalSettings;
 
 constexpr SettingCell kCells[] = {
     // Set mode (ID 6).
@@ -222,6 +223,31 @@ constexpr SettingCell kCells[] = {
     Choice("CL_KDisp_RfPoSel", Bit(0x16905, 5), kOnOff),
     Timer("CL_KDisp_ScrollTimer", Byte(0x16906), 10, 255, false),
     {"CL_KDisp_OpeningText", Bytes(0x16958, 12), Edit::Text},
+    // Digital (P25) options (ID 37 at 0x1943E; the own unit identifier is in DigitalCells.cpp).
+    Choice("CL_Digi_Config_Grobal", Bit(kDigital + 0, 7), kOnOff),
+    Choice("CL_Digi_Config_Beep", Bit(kDigital + 0, 6), kOnOff),
+    Choice("CL_Digi_Config_BeepG", Bit(kDigital + 0, 5), kOnOff),
+    Choice("CL_Digi_Config_Emer_Beep", Bit(kDigital + 0, 4), kOnOff),
+    Choice("CL_Digi_Config_ID_Disp", Bit(kDigital + 0, 3), kOnOff),
+    Scaled("CL_Digi_Config_Emer_Tans", Byte(kDigital + 4), 0, 0, 60, 1),
+    Timer("CL_Digi_Config_SS_Wait", Byte(kDigital + 5), 10, 255, false),
+    Timer("CL_Digi_Config_FSSP_Wait", Byte(kDigital + 6), 10, 255, false),
+    Timer("CL_Digi_Config_T_ACK_Wait", Byte(kDigital + 7), 10, 255, false),
+    Timer("CL_Digi_Config_T_LONG_Wait", Byte(kDigital + 8), 10, 255, false),
+    Timer("CL_Digi_Config_T_SHORT_Wait", Byte(kDigital + 9), 10, 255, false),
+    {"CL_Digi_Config_Emer_Text", Bytes(kDigital + 10, 12), Edit::Text},
+    Choice("CL_Digi_Ind_Op_Idmr", Bit(kDigital + 22, 7), kOnOff),
+    Choice("CL_Digi_Ind_Op_Edit", Bit(kDigital + 22, 6), kOnOff),
+    Choice("CL_Digi_Ind_Op_Disp_RecieveUId", Bit(kDigital + 22, 5), kOnOff),
+    Setting("CL_Digi_Ind_Op_Enc_Min", Byte(kDigital + 23), 0, 255, false),
+    Setting("CL_Digi_Ind_Op_Enc_Max", Byte(kDigital + 24), 0, 255, false),
+    Timer("CL_Digi_Grp_Op_Hang", Byte(kDigital + 25), 1, 255, true),
+    Setting("CL_Digi_Grp_Op_Pre_Len", Byte(kDigital + 26), 0, 255, false),
+    Choice("CL_Digi_Grp_Op_Strapped", Bit(kDigital + 27, 7), kOnOff),
+    Choice("CL_Digi_Grp_Op_Disp_Recieve", Bit(kDigital + 27, 6), kOnOff),
+    Choice("CL_Digi_Grp_Op_Disp_RecieveUId", Bit(kDigital + 27, 5), kOnOff),
+    Choice("CL_Digi_Grp_Op_Disp_Ptt", Bit(kDigital + 27, 4), kOnOff),
+    Setting("CL_Digi_Grp_Op_Disp_Mode", Byte(kDigital + 27, 0, 2), 0, 3),
     // Factory settings (the radio's own bytes).
     Scaled("CL_Maker_IfFreq", Number(0x10, 4, true), 6, -99.975, 99.975, 25000),
     Scaled("CL_Maker_Pll_Reference", Number(0x14, 4), 6, 0, 99.975, 25000),

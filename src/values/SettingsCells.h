@@ -25,6 +25,9 @@ void WriteField(cmcEeprom& image, const Field& field, std::int64_t value);
 // Two bytes of user set-mode enable bits, and the byte of the keys' high/low options.
 constexpr std::int32_t kUserSetEnable = 0x168E0;
 constexpr std::int32_t kKeyOptions = 0x16902;
+// The digital (P25) settings block: options at fixed offsets, the own unit identifier
+// as a big-endian 24-bit number at +1.
+constexpr std::int32_t kDigitalSettings = 0x1943E;
 constexpr std::string_view kKeyOptionList = "GI_Sheet_Sel_KDisp_KeyOpt_HL";
 
 }  // namespace settings

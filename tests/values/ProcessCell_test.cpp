@@ -133,7 +133,8 @@ TEST(ProcessCellTest, TheTableNamesEachIdentifierOnce) {
     // Every identifier of the topics' rows reaches the handler of its own row.
     for (auto rows : {CommandCellRows(), CaptionCellRows(), CloneInfoCellRows(), ChannelCellRows(),
                       AdjustmentCellRows(), AdReadoutCellRows(), ParameterDumpCellRows(), SettingsCellRows(),
-                      SignallingCellRows(), BankCellRows(), TrunkingCellRows()}) {
+                      SignallingCellRows(), BankCellRows(), TrunkingCellRows(), DigitalCellRows(),
+                      MskListCellRows()}) {
         for (const CellRow& row : rows) {
             if (row.fallback) continue;
             for (CellId id = row.first; id <= row.last; ++id) {
