@@ -1,5 +1,6 @@
 // Every sheet the tree of every model kind reaches, opened in the program and worked on
-// as a technician would: every bound cell drawn, then Space, Backspace and Enter on it.
+// as a technician would: every bound cell drawn (each with a behaviour of its own, none
+// saying "*Yet*"), then Space, Backspace and Enter on it.
 // Nothing may crash or stop the program, and a key on one cell may change the image only
 // where the cell's own record or setting lies — here: no cell of a sheet may change bytes
 // of the radio's identification or of its packed EEPROM header, which only packing writes.
@@ -12,6 +13,7 @@
 #include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 #include "values/KeyCodes.h"
+#include "values/ProcessCell.h"
 
 #include <gtest/gtest.h>
 
@@ -58,6 +60,14 @@ TEST_F(SheetWalkTest, EveryBoundCellOfEverySheetTakesItsKeysForEveryModelKind) {
                 for (std::int32_t col = 0; col < sheet.ColCount(); ++col) {
                     if (sheet.CellAt(col, row).key.id == kNoCellId) continue;
                     static_cast<void>(sheet.Describe(col, row, {}));
+                    // Every cell a sheet binds has its behaviour.
+                    cmcCellCapsule shown;
+                    shown.cell = const_cast<cmcCellObj*>(&sheet.CellAt(col, row));
+                    shown.mode = CellMode::Draw;
+                    shown.sheet = &sheet;
+                    ProcessCell(controller.Cells(), shown);
+                    EXPECT_EQ(shown.displayText.find("*Yet*"), std::string::npos)
+                        << link << ": " << CellIdName(shown.cell->key.id);
                     if (!sheet.SelectAt(col, row)) continue;
                     for (std::int32_t key : {cellkey::kSpace, cellkey::kBackspace, cellkey::kEnter}) {
                         sheet.Action(key);
