@@ -39,6 +39,11 @@ protected:
         return r;
     }
 
+    // One edit on a cell: afterwards exactly `bytes` from `address` on differ from before,
+    // and the image is put back for the next case.
+    void ExpectEditWrites(const std::string& binding, CellMode mode, std::int32_t key, const char* typed,
+                          std::int32_t address, const std::vector<std::uint8_t>& bytes);
+
     void Bytes(std::int32_t address, std::initializer_list<std::uint8_t> bytes) {
         for (std::uint8_t b : bytes) context.image.SetByte(address++, b);
     }
@@ -61,6 +66,18 @@ std::vector<std::int32_t> Differences(const cmcEeprom& a, const cmcEeprom& b) {
         if (a.GetByte(i) != b.GetByte(i)) out.push_back(i);
     }
     return out;
+}
+
+void TrunkingCellsTest::ExpectEditWrites(const std::string& binding, CellMode mode, std::int32_t key,
+                                         const char* typed, std::int32_t address,
+                                         const std::vector<std::uint8_t>& bytes) {
+    const cmcEeprom before = context.image;
+    cmcEeprom expected = before;
+    for (std::uint8_t b : bytes) expected.SetByte(address++, b);
+    const cmcCellCapsule r = Run(binding, mode, key, typed);
+    EXPECT_NE(r.changeFlags & kChangeRecord, 0);
+    EXPECT_EQ(Differences(expected, context.image), std::vector<std::int32_t>{});
+    context.image = before;
 }
 
 // Site 0 has three repeaters, site 1 two: row 1 of site 1 is repeater 4 of the table.
@@ -124,15 +141,7 @@ TEST_F(RepeaterCellsTest, AnEditChangesOnlyItsOwnBytes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.binding);
-        const cmcEeprom before = context.image;
-        cmcEeprom expected = before;
-        std::int32_t a = c.address;
-        for (std::uint8_t b : c.bytes) expected.SetByte(a++, b);
-
-        const cmcCellCapsule r = Run(c.binding, c.mode, c.key, c.typed);
-        EXPECT_NE(r.changeFlags & kChangeRecord, 0);
-        EXPECT_EQ(Differences(expected, context.image), std::vector<std::int32_t>{});
-        context.image = before;
+        ExpectEditWrites(c.binding, c.mode, c.key, c.typed, c.address, c.bytes);
     }
 }
 
@@ -213,14 +222,7 @@ TEST_F(ScanListCellsTest, EachCellShowsItsFieldAndAnEditChangesOnlyItsOwnBytes) 
         SCOPED_TRACE(c.binding);
         EXPECT_EQ(Run(c.binding).displayText, c.shown);
 
-        const cmcEeprom before = context.image;
-        cmcEeprom expected = before;
-        std::int32_t a = c.address;
-        for (std::uint8_t b : c.bytes) expected.SetByte(a++, b);
-        const cmcCellCapsule r = Run(c.binding, c.mode, c.key, c.typed);
-        EXPECT_NE(r.changeFlags & kChangeRecord, 0);
-        EXPECT_EQ(Differences(expected, context.image), std::vector<std::int32_t>{});
-        context.image = before;
+        ExpectEditWrites(c.binding, c.mode, c.key, c.typed, c.address, c.bytes);
     }
 }
 
