@@ -8,13 +8,13 @@
 #include "values/CellDispatch.h"
 #include "values/ChannelMarks.h"
 #include "values/Editors.h"
+#include "values/RecordCells.h"
 #include "values/KeyCodes.h"
 
 #include <array>
 
 namespace {
 
-constexpr CellId kFlex0 = CellIdOf("Flex0");
 constexpr std::uint32_t kNotApplicable = 0xC0C0C0;  // light grey: the field does not apply to this channel
 
 enum class Form : std::uint32_t { Analog = 0, MixedAnalog = 1, MixedDigital = 2, Digital = 3 };
@@ -35,7 +35,7 @@ Channel ChannelOf(CellContext& c) {
     return {digital, biis && digital, r.get(Fld::Mch_TxInh) != 0};
 }
 
-void Store(CellContext& c, cmcCellCapsule& r) { c.Records().store(0, r.cell->key.index); }
+constexpr auto Store = cells::StoreRow;
 
 // --- Choice cells --------------------------------------------------------------------------
 
@@ -94,13 +94,9 @@ CellResult ChoiceField(CellContext& c, cmcCellCapsule& r, std::int32_t index) {
     const int layout = c.ModelKind() & 3;
     const std::string_view list = cell.lists[static_cast<std::size_t>(layout)].empty() ? cell.lists[0]
                                                                                       : cell.lists[static_cast<std::size_t>(layout)];
-    std::int32_t value = static_cast<std::int32_t>(record.get(cell.field));
     CellResult result = CellResult::None;
-    if (editors::EditChoice(r, result, value, list, kFlex0)) {
-        record.set(cell.field, static_cast<std::uint32_t>(value));
-        Store(c, r);
-        if (cell.option) r.changeFlags |= kChangeImage;
-    }
+    if (cells::EditRecordChoice(c, r, result, cell.field, list) && cell.option) r.changeFlags |= kChangeImage;
+    const auto value = record.get(cell.field);
     const Channel ch = ChannelOf(c);
     if (ch.biisDigital) r.markFlags |= MarksOf(cell.rule, static_cast<std::uint32_t>(value));
     if (r.mode == CellMode::Draw &&

@@ -5,6 +5,7 @@
 #include "overlay/cmcCellObj.h"
 #include "values/CellDispatch.h"
 #include "values/Editors.h"
+#include "values/RecordCells.h"
 #include "values/ProcessCell.h"
 #include "values/SettingsCells.h"
 
@@ -13,14 +14,7 @@
 
 namespace {
 
-constexpr CellId kFlex0 = CellIdOf("Flex0");
-
-std::int32_t RowOf(const cmcCellCapsule& r) {
-    return r.cell->key.index;
-}
-void Store(CellContext& c, const cmcCellCapsule& r) {
-    c.Records().store(0, RowOf(r));
-}
+constexpr auto Store = cells::StoreRow;
 
 // --- Unit and talk-group identifiers -----------------------------------------------------
 
@@ -130,13 +124,8 @@ CellResult NacCode(CellContext& c, cmcCellCapsule& r, std::int32_t transmit) {
 }
 
 CellResult NacSelected(CellContext& c, cmcCellCapsule& r, std::int32_t) {
-    RecordAccessor& record = c.Records();
-    auto value = static_cast<std::int32_t>(record.get(Fld::NacCh_Sel));
     CellResult result = CellResult::None;
-    if (editors::EditChoice(r, result, value, "GI_Sheet_Sel_Misc_OnOff2_I", kFlex0)) {
-        record.set(Fld::NacCh_Sel, static_cast<std::uint32_t>(value & 1));
-        Store(c, r);
-    }
+    cells::EditRecordChoice(c, r, result, Fld::NacCh_Sel, "GI_Sheet_Sel_Misc_OnOff2_I", 1);
     return result;
 }
 

@@ -6,6 +6,7 @@
 #include "overlay/cmcCellObj.h"
 #include "values/CellDispatch.h"
 #include "values/Editors.h"
+#include "values/RecordCells.h"
 #include "values/ProcessCell.h"
 
 #include <array>
@@ -15,16 +16,10 @@
 
 namespace {
 
-constexpr CellId kFlex0 = CellIdOf("Flex0");
 constexpr std::string_view kOnOff = "GI_Sheet_Sel_Misc_OnOff";
 constexpr std::size_t kTextLength = 12;
 
-std::int32_t RowOf(const cmcCellCapsule& r) {
-    return r.cell->key.index;
-}
-void Store(CellContext& c, const cmcCellCapsule& r) {
-    c.Records().store(0, RowOf(r));
-}
+constexpr auto Store = cells::StoreRow;
 
 enum class Edit : std::uint8_t {
     OnOff,    // a one-bit field
@@ -58,14 +53,9 @@ CellResult ListField(CellContext& c, cmcCellCapsule& r, const ListCell& cell) {
             return TextSlot(c, r, record.name);
         case Edit::Text2:
             return TextSlot(c, r, record.text2);
-        case Edit::OnOff: {
-            auto value = static_cast<std::int32_t>(record.get(cell.field) & 1);
-            if (editors::EditChoice(r, result, value, kOnOff, kFlex0)) {
-                record.set(cell.field, static_cast<std::uint32_t>(value & 1));
-                Store(c, r);
-            }
+        case Edit::OnOff:
+            cells::EditRecordChoice(c, r, result, cell.field, kOnOff, 1);
             return result;
-        }
         case Edit::Number: {
             auto value = static_cast<std::int32_t>(record.get(cell.field));
             if (editors::EditSetting(r, result, value, {.min = 0, .max = cell.max})) {

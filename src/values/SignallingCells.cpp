@@ -6,6 +6,7 @@
 #include "overlay/cmcCellObj.h"
 #include "values/CellDispatch.h"
 #include "values/Editors.h"
+#include "values/RecordCells.h"
 #include "values/ProcessCell.h"
 
 #include <algorithm>
@@ -15,13 +16,13 @@
 
 namespace {
 
-constexpr CellId kFlex0 = CellIdOf("Flex0");
+using cells::kFlex0;
 
 enum Layout : int { kLmr = 0, kLmrP25 = 1, kPmr = 2, kBiisPmr = 3 };
 Layout LayoutOf(const CellContext& c) { return static_cast<Layout>(c.ModelKind() & 3); }
 
-std::int32_t RowOf(const cmcCellCapsule& r) { return r.cell->key.index; }
-void Store(CellContext& c, const cmcCellCapsule& r) { c.Records().store(0, RowOf(r)); }
+using cells::RowOf;
+constexpr auto Store = cells::StoreRow;
 
 std::uint16_t Word(const cmcEeprom& image, std::int32_t address) {
     return static_cast<std::uint16_t>(image.GetByte(address) << 8 | image.GetByte(address + 1));
@@ -93,13 +94,8 @@ CellResult TonePair(CellContext& c, cmcCellCapsule& r, std::int32_t transmit) {
 }
 
 CellResult TonePairSelected(CellContext& c, cmcCellCapsule& r, std::int32_t) {
-    RecordAccessor& record = c.Records();
-    auto value = static_cast<std::int32_t>(record.get(Fld::CTone_Sel));
     CellResult result = CellResult::None;
-    if (editors::EditChoice(r, result, value, "GI_Sheet_Sel_Misc_OnOff2_I", kFlex0)) {
-        record.set(Fld::CTone_Sel, static_cast<std::uint32_t>(value & 1));
-        Store(c, r);
-    }
+    cells::EditRecordChoice(c, r, result, Fld::CTone_Sel, "GI_Sheet_Sel_Misc_OnOff2_I", 1);
     return result;
 }
 

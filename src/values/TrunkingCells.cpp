@@ -6,16 +6,14 @@
 #include "overlay/cmcCellObj.h"
 #include "values/CellDispatch.h"
 #include "values/Editors.h"
+#include "values/RecordCells.h"
 
 namespace {
 
-constexpr CellId kFlex0 = CellIdOf("Flex0");
 constexpr int kRepeater = 22;
 constexpr int kBankOperation = 14;  // the record kind of a bank's (and a site's) name and option bit
 
-void Store(CellContext& c, cmcCellCapsule& r) {
-    c.Records().store(0, r.cell->key.index);
-}
+constexpr auto Store = cells::StoreRow;
 
 // --- Choice fields ------------------------------------------------------------------------
 
@@ -43,13 +41,8 @@ bool PastTheSite(CellContext& c, const cmcCellCapsule& r) {
 CellResult ChoiceField(CellContext& c, cmcCellCapsule& r, std::int32_t index) {
     const ChoiceCell& cell = kChoiceCells[index];
     if (PastTheSite(c, r)) return CellResult::None;
-    RecordAccessor& record = c.Records();
-    std::int32_t value = static_cast<std::int32_t>(record.get(cell.field));
     CellResult result = CellResult::None;
-    if (editors::EditChoice(r, result, value, cell.list, kFlex0)) {
-        record.set(cell.field, static_cast<std::uint32_t>(value));
-        Store(c, r);
-    }
+    cells::EditRecordChoice(c, r, result, cell.field, cell.list);
     return result;
 }
 
