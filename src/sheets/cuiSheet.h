@@ -346,3 +346,9 @@ private:
     SheetPos choiceCell_;
     cuiSheet* choiceOwner_ = nullptr;
 };
+
+// Where a popup list of `width` x `height` goes for a cell (both in screen coordinates):
+// just below the cell, or above it when the screen has no room below; never taller than
+// the screen (a longer list scrolls) and moved left as far as needed to stay on it.
+cuiSheet::Rect PlaceChoiceList(const cuiSheet::Rect& cell, std::int32_t width, std::int32_t height,
+                               const cuiSheet::Rect& screen);

@@ -728,3 +728,12 @@ CellDrawing cuiSheet::Describe(std::int32_t col, std::int32_t row, Rect rect) {
     }
     return d;
 }
+
+cuiSheet::Rect PlaceChoiceList(const cuiSheet::Rect& cell, std::int32_t width, std::int32_t height,
+                               const cuiSheet::Rect& screen) {
+    height = std::min(height, screen.bottom - screen.top);
+    std::int32_t top = cell.bottom;
+    if (top + height > screen.bottom) top = std::max(screen.top, cell.top - height);
+    const std::int32_t left = std::clamp(cell.left, screen.left, std::max(screen.left, screen.right - width));
+    return {left, top, left + width, top + height};
+}

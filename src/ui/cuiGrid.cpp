@@ -154,17 +154,16 @@ bool cuiGrid::ShowChoiceList(cuiSheet& list, std::int32_t col, std::int32_t row)
     ChoicePopup& popup = *choicePopup_;
     const int frame = 2 * (popup.frameWidth() + popup.layout()->contentsMargins().left());
     const int cellWidth = cell->right - cell->left;
-    QSize size(std::max(list.TotalWidth(), cellWidth) + frame, list.TotalHeight() + frame);
-    // Just below the cell, or above it when the screen has no room below; a list taller
-    // than the screen scrolls (and then does not wrap around).
-    const QPoint below = viewport()->mapToGlobal(QPoint(cell->left, cell->bottom));
-    const QPoint above = viewport()->mapToGlobal(QPoint(cell->left, cell->top));
-    const QRect screen = (QApplication::screenAt(below) ? QApplication::screenAt(below) : this->screen())->availableGeometry();
-    size.setHeight(std::min(size.height(), screen.height()));
-    QPoint at = below;
-    if (at.y() + size.height() > screen.bottom() + 1) at.setY(std::max(screen.top(), above.y() - size.height()));
-    at.setX(std::clamp(at.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width())));
-    popup.setGeometry(QRect(at, size));
+    // The sheet layer places the list; here only the cell and the screen are measured.
+    const QPoint topLeft = viewport()->mapToGlobal(QPoint(cell->left, cell->top));
+    const QPoint bottomRight = viewport()->mapToGlobal(QPoint(cell->right, cell->bottom));
+    const QRect screen =
+        (QApplication::screenAt(topLeft) ? QApplication::screenAt(topLeft) : this->screen())->availableGeometry();
+    const cuiSheet::Rect placed =
+        PlaceChoiceList({topLeft.x(), topLeft.y(), bottomRight.x(), bottomRight.y()},
+                        std::max(list.TotalWidth(), cellWidth) + frame, list.TotalHeight() + frame,
+                        {screen.left(), screen.top(), screen.right() + 1, screen.bottom() + 1});
+    popup.setGeometry(QRect(placed.left, placed.top, placed.right - placed.left, placed.bottom - placed.top));
     popup.grid()->setSheet(&list);
     popup.show();
     popup.grid()->setFocus(Qt::PopupFocusReason);

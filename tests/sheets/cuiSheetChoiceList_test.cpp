@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <list>
 #include <memory>
 #include <string>
@@ -216,6 +218,33 @@ TEST_F(ChoiceListTest, AnAutoRepeatKeepsTheShiftOfItsKey) {
     const auto actions = values.Of(CellMode::Action);
     ASSERT_EQ(actions.size(), 2u);
     EXPECT_TRUE(actions[1].shift);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ChoiceListPlacement, BelowTheCellAboveWhenNoRoomAndAlwaysOnTheScreen) {
+    const cuiSheet::Rect screen{0, 0, 1024, 768};
+    struct Case {
+        const char* name;
+        cuiSheet::Rect cell;
+        std::int32_t width, height;
+        cuiSheet::Rect placed;
+    };
+    const Case cases[] = {
+        {"room below", {100, 200, 180, 220}, 120, 300, {100, 220, 220, 520}},
+        {"no room below: above", {100, 600, 180, 620}, 120, 300, {100, 300, 220, 600}},
+        {"no room either way: from the top", {100, 300, 180, 320}, 120, 700, {100, 0, 220, 700}},
+        {"taller than the screen: cut", {100, 10, 180, 30}, 120, 2000, {100, 0, 220, 768}},
+        {"past the right edge: moved left", {980, 200, 1020, 220}, 120, 100, {904, 220, 1024, 320}},
+    };
+    for (const Case& c : cases) {
+        const cuiSheet::Rect r = PlaceChoiceList(c.cell, c.width, c.height, screen);
+        EXPECT_EQ(std::tie(r.left, r.top, r.right, r.bottom),
+                  std::tie(c.placed.left, c.placed.top, c.placed.right, c.placed.bottom))
+            << c.name;
+    }
 }
 
 }  // namespace
