@@ -22,20 +22,21 @@ constexpr int kNoSweep = -1;
 
 namespace {
 
-// The sweep procedures in Procedure order: the first sweep, the second of a chain, the
-// stride, and the start request (`preset` set to `value`, or only selected for -1).
+// The sweep procedures in Procedure order: the first sweep, the second of a chain (a chain
+// sweeps in steps of 2), and the start request (`preset` set to `value`, or only selected
+// for -1).
 constexpr struct {
-    int first, next, stride, preset, value;
+    int first, next, preset, value;
 } kSweeps[] = {
-    {0, 1, 2, 1, 64},          // BPF T1 and T2: item 20 := 64
-    {0, kNoSweep, 1, 0, 0},    // BPF T1: item 19 := 0
-    {1, kNoSweep, 1, 1, 0},    // BPF T2: item 20 := 0
-    {2, 3, 2, 3, 64},          // BPF T3 and T4: 0x5A := 64
-    {2, kNoSweep, 1, 2, -1},   // BPF T3: select 0x58
-    {3, kNoSweep, 1, 3, -1},   // BPF T4: select 0x5A
-    {4, 5, 2, 5, 64},          // AUTO02 and AUTO03: 0x5B := 64
-    {4, kNoSweep, 1, 4, -1},   // AUTO02: select 0x59
-    {5, kNoSweep, 1, 5, -1},   // AUTO03: select 0x5B
+    {0, 1, 1, 64},          // BPF T1 and T2: item 20 := 64
+    {0, kNoSweep, 0, 0},    // BPF T1: item 19 := 0
+    {1, kNoSweep, 1, 0},    // BPF T2: item 20 := 0
+    {2, 3, 3, 64},          // BPF T3 and T4: 0x5A := 64
+    {2, kNoSweep, 2, -1},   // BPF T3: select 0x58
+    {3, kNoSweep, 3, -1},   // BPF T4: select 0x5A
+    {4, 5, 5, 64},          // AUTO02 and AUTO03: 0x5B := 64
+    {4, kNoSweep, 4, -1},   // AUTO02: select 0x59
+    {5, kNoSweep, 5, -1},   // AUTO03: select 0x5B
 };
 constexpr int kFirstCatchProcedure = 9;  // Procedure::Auto04
 
@@ -144,7 +145,6 @@ void AdjustmentProcedures::Start(Procedure p) {
     if (index < kFirstCatchProcedure) {
         const auto& s = kSweeps[index];
         chained_ = s.next != kNoSweep;
-        stride_ = s.stride;
         BeginSweep(s.first);
     } else {
         const int c = index - kFirstCatchProcedure;
@@ -256,7 +256,7 @@ void AdjustmentProcedures::SweepStep() {
 }
 
 bool AdjustmentProcedures::StartRun() {
-    const int s = stride_;
+    const int s = Stride();
     const LiveTarget& t = kSweepTargets[sweepState_];
     // Every item of a run waits for the radio's answer, the settings too: a radio answers
     // each item it hears, and an answer left unread would be taken for the reading after it.
@@ -274,7 +274,7 @@ bool AdjustmentProcedures::StartRun() {
 }
 
 void AdjustmentProcedures::ProcessRun() {
-    const int s = stride_;
+    const int s = Stride();
     int position = runStart_;
     for (std::uint8_t r : readings_) {
         if (position < kSweepEnd && r >= peakReading_) {

@@ -72,7 +72,6 @@ public:
     bool Running() const;
     int SweepState() const { return sweepState_; }
     int CatchState() const { return catchState_; }
-    int Position() const { return position_; }
 
     // The adjustment channel's transmit frequency in whole MHz (the unit of the slopes).
     int AdjustmentMHz() const;
@@ -108,7 +107,7 @@ private:
     // Peak sweep.
     int sweepState_ = kSweepIdle;
     bool chained_ = false;  // a chain of two sweeps, in steps of 2
-    int stride_ = 1;
+    int Stride() const { return chained_ ? 2 : 1; }
     int position_ = kSweepEnd + 1;
     int lastSent_ = kSweepEnd + 1;
     int firstPeak_ = 0, lastPeak_ = 0, peakReading_ = 0;
