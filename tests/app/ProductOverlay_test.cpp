@@ -6,6 +6,7 @@
 #include "app/cuiSheetTree.h"
 #include "app/ModelRules.h"
 #include "app/indMain.h"
+#include "sheets/cuiSheet.h"
 #include "ControllerWorld.h"
 #include "platform/doubles/ScriptedDialogs.h"
 #include "platform/doubles/VirtualScheduler.h"
@@ -115,6 +116,25 @@ TEST_F(ProductOverlayTest, TheChoiceListsOfTheValueCellsBuild) {
         EXPECT_TRUE(controller.Sheet()->grid->Enabled()) << list;
         EXPECT_EQ(controller.Sheet()->grid->CellAt(0, 0).key.id, CellIdOf("Flex0")) << list;
     }
+}
+
+// A list opens as a popup as big as its rows: an item whose row is not sized from its text
+// (no H) would leave a popup a few pixels high, unreadable on screen.
+TEST_F(ProductOverlayTest, EverySelectionListHasRowsAsTallAsTheirText) {
+    indMain controller(settings, events);
+    std::ifstream in(std::string(TRELVIX_SOURCE_DIR) + "/data/Trelvix.OVL");
+    int lists = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.starts_with("#GI_Sheet_Sel_") || !line.ends_with("_Cells")) continue;
+        const std::string list = line.substr(1, line.size() - 1 - 6);
+        controller.OpenSheetRef(list);
+        ASSERT_TRUE(controller.Sheet() && controller.Sheet()->grid) << list;
+        const cuiSheet& sheet = *controller.Sheet()->grid;
+        for (std::int32_t row = 0; row < sheet.RowCount(); ++row) EXPECT_GE(sheet.RowHeight(row), 10) << list << " row " << row;
+        ++lists;
+    }
+    EXPECT_GT(lists, 20);
 }
 
 // Every cell the settings sheets bind is one of the settings table's, so none of them
