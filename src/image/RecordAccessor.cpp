@@ -261,6 +261,30 @@ void RecordAccessor::store(int k, int n) {
     storeFlags(k, n);
 }
 
+std::vector<std::int32_t> RecordAccessor::storedBytes(int k, int n) const {
+    std::vector<std::int32_t> bytes;
+    if (k == 0) k = kind;
+    if (!decodable(k, n)) return bytes;
+    for (const FieldSpec& f : recordLayout(k).fields) {
+        for (const FieldPart& p : f.parts) {
+            const std::int32_t addr = p.Address(partIndex(p, n));
+            const int length = f.type == FieldType::Number ? std::max<int>(p.bytes, 1) : f.length;
+            for (int i = 0; i < length; ++i) bytes.push_back(addr + i);
+        }
+    }
+    if (isChannelKind(k)) {
+        for (std::int32_t mark : {kMarkA, kMarkB, kMarkC}) bytes.insert(bytes.end(), {mark, mark + 1});
+        bytes.push_back(kOptionByte);
+        const int bank = bankOfChannel(n);
+        if (bank < kBanks) bytes.push_back(kBankBitsA + bank / 8);
+    } else if (k == 14 || k == 22) {
+        bytes.push_back(kListOptions + 2 * (k == 14 ? n : repeaterList_));
+    }
+    std::sort(bytes.begin(), bytes.end());
+    bytes.erase(std::unique(bytes.begin(), bytes.end()), bytes.end());
+    return bytes;
+}
+
 RecordAccessor& RecordAccessor::storeThenLoad(int k, int n) {
     store(k, n);
     return load(k == 0 ? kind : k, n);

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // A tone squelch setting as the two image bytes hold it: bit 7 of the first byte clear =
 // tone on; bit 6 set = digital code, with bit 5 the inverted polarity; the 9-bit code is
@@ -60,6 +61,10 @@ public:
     // Kind 0 stores with the kind of the last load.
     void store(int kind, int number);
     RecordAccessor& storeThenLoad(int kind, int number);
+    // Every image byte a store of record n of the kind may change: its fields, and for
+    // channels, banks and repeaters the bytes that hold their flags (a mark word, an option
+    // byte, a bank bit). Whoever edits a record may change nothing else.
+    std::vector<std::int32_t> storedBytes(int kind, int number) const;
 
     static std::int32_t firstNumber(int kind);
     static std::int32_t lastNumber(int kind);

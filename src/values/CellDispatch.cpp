@@ -21,7 +21,7 @@ void Fill(Table& table, std::span<const CellRow> rows, bool fallbackPass) {
                 // reach a user as a silently ignored cell.
                 platform::fatalStop("Cell identifier handled twice.\n" + std::string(CellIdName(id)));
             }
-            entry = {row.handler, row.data};
+            entry = {row.handler, row.data, row.addressBytes};
         }
     }
 }

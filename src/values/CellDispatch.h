@@ -22,11 +22,19 @@ struct CellRow {
     CellHandler handler = nullptr;
     std::int32_t data = 0;
     bool fallback = false;
+    // A row whose data is an image address names the bytes its cell edits there: the
+    // cell may change these bytes and no others (a walk over every sheet holds it to that).
+    std::uint8_t addressBytes = 0;
 };
 
 consteval CellRow Row(std::string_view name, CellHandler handler, std::int32_t data = 0) {
     const CellId id = CellIdOf(name);
     return {id, id, handler, data, false};
+}
+// A cell that edits `bytes` image bytes at `address`, the handler's data.
+consteval CellRow AddressRow(std::string_view name, CellHandler handler, std::int32_t address, std::uint8_t bytes) {
+    const CellId id = CellIdOf(name);
+    return {id, id, handler, address, false, bytes};
 }
 consteval CellRow Rows(std::string_view first, std::string_view last, CellHandler handler,
                        std::int32_t data = 0) {
@@ -54,6 +62,7 @@ std::span<const CellRow> MskListCellRows();     // MSK ID groups, call list, sta
 struct CellDispatchEntry {
     CellHandler handler = nullptr;
     std::int32_t data = 0;
+    std::uint8_t addressBytes = 0;  // the row's data is the address of this many bytes
 };
 
 // The entry of an identifier; no handler for identifiers no table names.

@@ -76,14 +76,16 @@ CellResult Name(CellContext& c, cmcCellCapsule& r, std::int32_t) {
     return result;
 }
 
-// The radio's own unit identifier, 24 bits in the digital settings block.
-constexpr settings::Field kOwnUnit{settings::kDigitalSettings + 1, 3, 0, 24, false};
+// The radio's own unit identifier, 24 bits in the digital settings block, shown in
+// hexadecimal or in decimal (the row's data is its address).
+constexpr std::int32_t kOwnUnit = settings::kDigitalSettings + 1;
 
-CellResult OwnUnit(CellContext& c, cmcCellCapsule& r, std::int32_t form) {
-    auto value = static_cast<std::uint32_t>(settings::ReadField(c.Image(), kOwnUnit));
+CellResult OwnUnit(CellContext& c, cmcCellCapsule& r, std::int32_t address, IdForm form) {
+    const settings::Field field{address, 3, 0, 24, false};
+    auto value = static_cast<std::uint32_t>(settings::ReadField(c.Image(), field));
     CellResult result = CellResult::None;
     bool changed = false;
-    if (static_cast<IdForm>(form) == IdForm::Hex) {
+    if (form == IdForm::Hex) {
         changed = editors::EditHexDigits(r, result, value, 6, true);
     } else {
         auto number = static_cast<std::int32_t>(value);
@@ -91,10 +93,16 @@ CellResult OwnUnit(CellContext& c, cmcCellCapsule& r, std::int32_t form) {
         value = static_cast<std::uint32_t>(number);
     }
     if (changed) {
-        settings::WriteField(c.Image(), kOwnUnit, value);
+        settings::WriteField(c.Image(), field, value);
         r.changeFlags |= kChangeImage;
     }
     return result;
+}
+CellResult OwnUnitHex(CellContext& c, cmcCellCapsule& r, std::int32_t address) {
+    return OwnUnit(c, r, address, IdForm::Hex);
+}
+CellResult OwnUnitDecimal(CellContext& c, cmcCellCapsule& r, std::int32_t address) {
+    return OwnUnit(c, r, address, IdForm::Decimal);
 }
 
 // --- NAC channels ------------------------------------------------------------------------
@@ -136,8 +144,8 @@ constexpr CellRow kRows[] = {
     Row("CL_Digi_Grp_Id_Hex", IdHex, kTalkGroups),
     Row("CL_Digi_Grp_Id_Dec", IdDecimal, kTalkGroups),
     Row("CL_Digi_Grp_Id_Name", Name),
-    Row("CL_Digi_Config_Unit_Hex", OwnUnit, static_cast<std::int32_t>(IdForm::Hex)),
-    Row("CL_Digi_Config_Unit_Dec", OwnUnit, static_cast<std::int32_t>(IdForm::Decimal)),
+    AddressRow("CL_Digi_Config_Unit_Hex", OwnUnitHex, kOwnUnit, 3),
+    AddressRow("CL_Digi_Config_Unit_Dec", OwnUnitDecimal, kOwnUnit, 3),
     Row("CL_Digi_NacCh_RxNac", NacCode, 0),
     Row("CL_Digi_NacCh_TxNac", NacCode, 1),
     Row("CL_Digi_NacCh_Sel", NacSelected),

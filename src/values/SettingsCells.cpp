@@ -484,3 +484,14 @@ constexpr auto kRows = MakeRows();
 std::span<const CellRow> SettingsCellRows() {
     return kRows;
 }
+
+std::vector<std::int32_t> settings::BytesOf(CellId id) {
+    std::vector<std::int32_t> bytes;
+    for (std::size_t i = 0; i < kRows.size(); ++i) {
+        if (kRows[i].first != id) continue;
+        const SettingCell& cell = kCells[i];
+        for (int i = 0; i < cell.field.bytes; ++i) bytes.push_back(cell.field.address + i);
+        if (cell.edit == Edit::KeyFunction) bytes.push_back(settings::kKeyOptions);
+    }
+    return bytes;
+}

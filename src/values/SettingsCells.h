@@ -3,9 +3,11 @@
 // number of up to four bytes (a text or digit string uses `bytes` alone).
 
 #include "image/cmcEeprom.h"
+#include "overlay/CellNames.h"
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace settings {
 
@@ -21,6 +23,10 @@ struct Field {
 std::int64_t ReadField(const cmcEeprom& image, const Field& field);
 // Writes the field's bits alone; the other bits of its bytes keep their values.
 void WriteField(cmcEeprom& image, const Field& field, std::int64_t value);
+
+// The image bytes the settings cell `id` edits: its field, and for a key assignment also
+// the byte of the high/low options. Empty for a cell the settings table does not name.
+std::vector<std::int32_t> BytesOf(CellId id);
 
 // Two bytes of user set-mode enable bits, and the byte of the keys' high/low options.
 constexpr std::int32_t kUserSetEnable = 0x168E0;

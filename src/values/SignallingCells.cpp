@@ -234,35 +234,28 @@ CellResult GroupRange(CellContext& c, cmcCellCapsule& r, std::int32_t) {
     return result;
 }
 
-enum class AddressRule { None, Individual };
-struct AddressCell {
-    std::int32_t address;
-    AddressRule rule;
-};
-constexpr std::array<AddressCell, 2> kAddressCells = {{
-    {0x17B5C, AddressRule::None},        // common address
-    {0x17B5E, AddressRule::Individual},  // the killer address is an individual one
-}};
+// The common and the killer address; the killer address must be an individual one.
+constexpr std::int32_t kCommonAddress = 0x17B5C;
+constexpr std::int32_t kKillerAddress = 0x17B5E;
+constexpr std::int32_t kCountryCode = 0x17B60;
 
-CellResult PlanAddress(CellContext& c, cmcCellCapsule& r, std::int32_t which) {
-    const AddressCell& cell = kAddressCells[static_cast<std::size_t>(which)];
+CellResult PlanAddress(CellContext& c, cmcCellCapsule& r, std::int32_t address) {
     const AddressPlan plan(c.Image());
-    std::int32_t value = Word(c.Image(), cell.address);
+    std::int32_t value = Word(c.Image(), address);
     CellResult result = CellResult::None;
     if (editors::EditPaddedNumber(r, result, value, 4, 0, AddressPlan::kHighest)) {
-        SetWord(c.Image(), cell.address, static_cast<std::uint16_t>(value));
+        SetWord(c.Image(), address, static_cast<std::uint16_t>(value));
         r.changeFlags |= kChangeImage;
     }
-    if (cell.rule == AddressRule::Individual && !plan.Individual(value)) r.markFlags |= kMarkFlagError;
+    if (address == kKillerAddress && !plan.Individual(value)) r.markFlags |= kMarkFlagError;
     return result;
 }
 
-CellResult CountryCode(CellContext& c, cmcCellCapsule& r, std::int32_t) {
-    constexpr std::int32_t kAddress = 0x17B60;
-    std::uint8_t value = c.Image().GetByte(kAddress);
+CellResult CountryCode(CellContext& c, cmcCellCapsule& r, std::int32_t address) {
+    std::uint8_t value = c.Image().GetByte(address);
     CellResult result = CellResult::None;
     if (editors::EditChoiceByte(r, result, value, "GI_Sheet_Sel_MSK_Country_Code", kFlex0)) {
-        c.Image().SetByte(kAddress, value);
+        c.Image().SetByte(address, value);
         r.changeFlags |= kChangeImage;
     }
     return result;
@@ -354,9 +347,9 @@ constexpr CellRow kRows[] = {
     Row("CL_Dtmf_CodeID", DtmfDigits),
     Row("CL_Dtmf_CodeEmer", DtmfDigits),
     Row("CL_Dtmf_Text", Name, 24),
-    Row("CL_Dtmf_DtmfTimer", DtmfTimer, 0x1690D),
-    Row("CL_Dtmf_FirstTimer", DtmfTimer, 0x1690E),
-    Row("CL_Dtmf_MarkTimer", DtmfTimer, 0x1690F),
+    AddressRow("CL_Dtmf_DtmfTimer", DtmfTimer, 0x1690D, 1),
+    AddressRow("CL_Dtmf_FirstTimer", DtmfTimer, 0x1690E, 1),
+    AddressRow("CL_Dtmf_MarkTimer", DtmfTimer, 0x1690F, 1),
     Row("CL_CTone_RX", TonePair, 0),
     Row("CL_CTone_TX", TonePair, 1),
     Row("CL_CTone_Sel", TonePairSelected),
@@ -366,10 +359,10 @@ constexpr CellRow kRows[] = {
     Row("CL_UTone_Dec_Low", UserToneBound, 0),
     Row("CL_UTone_Dec_High", UserToneBound, 1),
     Row("CL_Msk_AdrRange_Individual", IndividualRange),
-    Row("CL_Msk_AdrRange_Group", GroupRange),
-    Row("CL_Msk_AdrRange_Common", PlanAddress, 0),
-    Row("CL_Msk_AdrRange_Killer", PlanAddress, 1),
-    Row("CL_Msk_AdrRange_CountryCode", CountryCode),
+    AddressRow("CL_Msk_AdrRange_Group", GroupRange, AddressPlan::kBoundary, 2),
+    AddressRow("CL_Msk_AdrRange_Common", PlanAddress, kCommonAddress, 2),
+    AddressRow("CL_Msk_AdrRange_Killer", PlanAddress, kKillerAddress, 2),
+    AddressRow("CL_Msk_AdrRange_CountryCode", CountryCode, kCountryCode, 1),
     Row("CL_Msk_IdGroup_Adr", GroupAddress),
     Row("CL_Check_Mch", CheckChannels),
     Row("CL_Check_User_Tone_Encode", CheckUserTones),

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -98,11 +99,20 @@ TEST(RecordAccessor, StoreWritesOnlyItsFieldsAndEveryFieldSurvivesStoreThenLoad)
             ra.store(kind, number);
             rb.store(kind, number);
 
+            // A byte the store wrote (a bit now equal in both images) is one of the bytes
+            // the accessor names for the record: an editor may rely on that list.
+            const std::vector<std::int32_t> named = ra.storedBytes(kind, number);
             for (std::int32_t i = 0; i < a.Size(); ++i) {
                 const unsigned touchedA = a.GetByte(i) ^ a0.GetByte(i), touchedB = b.GetByte(i) ^ b0.GetByte(i);
                 const unsigned differ = a.GetByte(i) ^ b.GetByte(i);
                 ASSERT_EQ((touchedA | touchedB) & differ, 0u)
                     << "kind " << kind << " record " << number << " touched unmodelled bits at 0x" << std::hex << i;
+                const unsigned written = (a0.GetByte(i) ^ b0.GetByte(i)) & ~differ & 0xFFu;
+                if (written != 0) {
+                    ASSERT_TRUE(std::binary_search(named.begin(), named.end(), i))
+                        << "kind " << kind << " record " << number << " wrote 0x" << std::hex << i
+                        << ", a byte its list does not name";
+                }
             }
 
             RecordAccessor back(a);
