@@ -4,6 +4,7 @@
 
 #include "app/cuiMenu.h"
 #include "app/cuiSheetTree.h"
+#include "app/cuiWarningCheck.h"
 #include "app/ModelRules.h"
 #include "app/indMain.h"
 #include "sheets/cuiSheet.h"
@@ -102,6 +103,65 @@ TEST_F(ProductOverlayTest, TheSheetOfEveryTreeNodeBuildsForEveryModelKind) {
                 EXPECT_TRUE(sheet->Enabled()) << "a bank always has the row for a new channel: " << link;
             }
         }
+    }
+}
+
+// The warning check's list: each check names a sheet some model's tree reaches, and a
+// fault in a table marks the sheet that holds it (a clean image marks nothing).
+TEST_F(ProductOverlayTest, TheWarningCheckListMarksTheSheetThatHoldsAFault) {
+    std::set<std::string> treeLinks;
+    for (int kind = 0; kind < 8; ++kind) {
+        settings.modelType = kind;
+        indMain controller(settings, events);
+        controller.BuildTree();
+        controller.Tree()->ForEach([&](cuiTreeNode& node, const ItemPath&) { treeLinks.insert(node.Link()); });
+    }
+    for (int n = 0;; ++n) {
+        const std::string line = GTex().GetLine("GI_WarningCheckList", n);
+        if (line.empty() || line[0] == '#') break;
+        cmcCellObj cell;
+        ParseCell(cell, line, nullptr, nullptr);
+        EXPECT_TRUE(treeLinks.count(cell.parameter.value_or(""))) << line;
+    }
+
+    auto setWord = [](cmcEeprom& image, std::int32_t a, std::uint16_t v) {
+        image.SetByte(a, static_cast<std::uint8_t>(v >> 8));
+        image.SetByte(a + 1, static_cast<std::uint8_t>(v));
+    };
+    struct Case {
+        int kind;
+        const char* fault;
+        void (*make)(cmcEeprom&, decltype(setWord)&);
+        bool error;
+        const char* link;
+    };
+    const Case cases[] = {
+        {7, "killer address among the group addresses",
+         [](cmcEeprom& e, decltype(setWord)& w) { w(e, 0x17B5E, 200); }, true, "GI_Sheet_Msk"},
+        {4, "user tone window upside down",
+         [](cmcEeprom& e, decltype(setWord)& w) { w(e, 0x16D79, 10000), w(e, 0x16D97, 11000), w(e, 0x16D99, 9000); },
+         false, "GI_Sheet_UserTone"},
+        {5, "selected NAC channel sending a receive-any code",
+         [](cmcEeprom& e, decltype(setWord)& w) { e.SetByte(0x16953, 0x80), w(e, 0x194D2 + 2, 0xF7E); }, true,
+         "GI_Sheet_DigiNac"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        settings.modelType = c.kind;
+        indMain controller(settings, events);
+        controller.BuildTree();
+        cuiWarningCheck check;
+        // A sound MSK plan: individual addresses 0..99, the own one 10, groups from 100 up.
+        cmcEeprom& image = controller.CurrentImage();
+        setWord(image, 0x17B5A, 100);
+        setWord(image, 0x17B5E, 50);
+        for (int group = 0; group < 8; ++group) setWord(image, 0x17A62 + 31 * group, group == 0 ? 10 : 200);
+        const auto clean = check.Run(controller.Cells(), model::familyText(c.kind));
+        EXPECT_EQ(clean.errors() + clean.warnings(), 0);
+        c.make(image, setWord);
+        const auto found = check.Run(controller.Cells(), model::familyText(c.kind));
+        const auto& links = c.error ? found.errorLinks : found.warningLinks;
+        EXPECT_EQ(links, std::vector<std::string>{c.link});
     }
 }
 
