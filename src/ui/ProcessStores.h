@@ -1,6 +1,6 @@
 #pragma once
 // Every process-wide store and seam the program reaches through an accessor (GTex(),
-// HelpGTex(), FCache(), the overlay code page, scheduler(), dialogs(), serialPorts(), the
+// HelpGTex(), FCache(), the overlay code page, scheduler(), dialogs(), clipboard(), serialPorts(), the
 // stored COM-port lookup), installed for one run of the program in one place.
 //
 // The members are installed in the order they are declared and uninstalled in reverse when
@@ -12,6 +12,7 @@
 #include "overlay/cmcGTex.h"
 #include "platform/Scheduler.h"
 #include "platform/SerialPort.h"
+#include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtScheduler.h"
 
@@ -36,6 +37,8 @@ private:
     platform::ScopedScheduler useScheduler_{scheduler_};
     platform::QtDialogs dialogs_;
     platform::ScopedDialogs useDialogs_{dialogs_};
+    platform::QtClipboard clipboard_;
+    platform::ScopedClipboard useClipboard_{clipboard_};
     platform::ScopedSerialPorts useSerialPorts_{platform::systemSerialPorts()};
     platform::ScopedStoredComPortLookup usePortLookup_;
 

@@ -3,10 +3,13 @@
 
 #include "values/CellDispatch.h"
 #include "values/CloneInfoText.h"
+#include "platform/Clipboard.h"
 
 #include <string>
 
 namespace {
+
+constexpr CellId kWinCopy = CellIdOf("CL_PMenu_WinCopy");
 
 enum Display : std::int32_t { kModel, kRevision, kComment1, kComment2, kOptions, kOverVoltage, kSerial, kCheckSum };
 
@@ -34,6 +37,14 @@ CellResult Show(CellContext& c, cmcCellCapsule& r, std::int32_t display) {
     return CellResult::None;
 }
 
+// The serial number, which its popup copies to the clipboard as shown: a technician pastes
+// it into a service record. A serial that is not shown copies nothing.
+CellResult Serial(CellContext& c, cmcCellCapsule& r, std::int32_t display) {
+    Show(c, r, display);
+    if (r.popupCommand == kWinCopy && !r.displayText.empty()) platform::clipboard().setText(r.displayText);
+    return CellResult::None;
+}
+
 // Shown empty: the layout's spacer, and displays the radio's block does not carry.
 CellResult Empty(CellContext&, cmcCellCapsule&, std::int32_t) { return CellResult::None; }
 
@@ -44,7 +55,7 @@ constexpr CellRow kRows[] = {
     Row("CL_CloneInfo_Comment2", Show, kComment2),
     Row("CL_CloneInfo_Option", Show, kOptions),
     Row("CL_CloneInfo_OverVolt", Show, kOverVoltage),
-    Row("CL_CloneInfo_Esn", Show, kSerial),
+    Row("CL_CloneInfo_Esn", Serial, kSerial),
     Row("CL_CloneInfo_CheckSum", Show, kCheckSum),
     Row("CL_CloneInfo_KeyBoard", Empty),
     Row("CL_CloneInfo_PllRef", Empty),

@@ -21,6 +21,7 @@ constexpr CellId kRptAreaBit = CellIdOf("CL_Rpt_AreaBit");
 constexpr CellId kPMenuEdit = CellIdOf("CL_PMenu_Edit");
 constexpr CellId kPMenuCopy = CellIdOf("CL_PMenu_Copy");
 constexpr CellId kPMenuWinCopy = CellIdOf("CL_PMenu_WinCopy");
+constexpr CellId kCloneInfoEsn = CellIdOf("CL_CloneInfo_Esn");
 
 // A key the row guard hands on to the receive frequency: characters, Enter, Space and
 // Backspace; arrows and function keys move or step and stay where they are.
@@ -94,13 +95,16 @@ CellResult ProcessCell(CellContext& context, cmcCellCapsule& request) {
     records.clearChanged();
 
     // Popup commands: Edit acts as Enter on the cell; the row commands and the others are
-    // the sheet's and the controller's.
+    // the sheet's and the controller's. A popup item chosen on a sheet names its command.
+    if (request.popupCommand == 0 && request.popupItem) request.popupCommand = request.popupItem->key.id;
     const CellId popup = request.popupCommand;
     if (popup == kPMenuEdit) {
         request.key = cellkey::kEnter;
         request.popupCommand = 0;
     }
-    const bool popupHandled = popup >= kPMenuCopy && popup <= kPMenuWinCopy;
+    // Copying a display to the clipboard is the display's own case (the serial number's).
+    const bool popupHandled = (popup >= kPMenuCopy && popup < kPMenuWinCopy) ||
+                              (popup == kPMenuWinCopy && request.cell->key.id != kCloneInfoEsn);
 
     CellResult result = CellResult::None;
     if (!popupHandled && !RowGuard(context, request)) {

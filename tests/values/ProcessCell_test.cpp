@@ -2,6 +2,7 @@
 // it reports, without a controller.
 
 #include "overlay/cmcCellObj.h"
+#include "platform/Clipboard.h"
 #include "platform/doubles/ScriptedDialogs.h"
 #include "values/CellDispatch.h"
 #include "values/KeyCodes.h"
@@ -163,6 +164,34 @@ TEST(ProcessCellTest, CloneInformationCellsShowTheLastIdentification) {
     EXPECT_EQ(Evaluate(context, checksum, cellkey::kNone).displayText, "$1A2B");
 }
 
+TEST(ProcessCellTest, TheSerialNumbersPopupCopiesItAsShown) {
+    FakeContext context;
+    platform::MemoryClipboard clipboard;
+    platform::ScopedClipboard useClipboard(clipboard);
+    const cmcCellObj copyItem = Cell("{(%CT_PopupMenu.CL_PMenu_WinCopy)}");
+    auto copy = [&](const std::string& cellText) {
+        cmcCellObj cell = Cell(cellText);
+        cmcCellCapsule request;
+        request.cell = &cell;
+        request.popupItem = &copyItem;
+        ProcessCell(context, request);
+    };
+    struct Case {
+        const char* serial;  // bytes 37..48 of the identification block
+        const char* copied;
+    };
+    for (const Case& c : {Case{"0A0000FF1234", "1000255"}, Case{"0A0000FF12G4", "(before)"}}) {
+        SCOPED_TRACE(c.serial);
+        context.identity.assign(125, 0x20);
+        std::copy(c.serial, c.serial + 12, context.identity.begin() + 37);
+        clipboard.text = "(before)";
+        copy("{(%CL_CloneInfo_Esn)}");
+        EXPECT_EQ(clipboard.text, c.copied);
+        copy("{(%CL_CloneInfo_CheckSum)}");
+        EXPECT_EQ(clipboard.text, c.copied) << "only the serial number copies";
+    }
+}
+
 }  // namespace
 
 namespace {
@@ -229,12 +258,14 @@ TEST(ProcessCellTest, TheRowGuardEmptiesUnusedRowsAndSendsTypedKeysToTheReceiveF
 TEST(ProcessCellTest, EnterIsEnterWhetherTypedDoubleClickedOrChosenFromThePopup) {
     FakeContext context;
     cmcCellObj cell = Cell("{(%CL_Menu_File_Open)}");
-    for (auto [key, popup] : {std::pair{cellkey::kEnter, 0}, std::pair{cellkey::kDoubleClick, 0},
-                              std::pair{0, static_cast<int>(CellIdOf("CL_PMenu_Edit"))}}) {
+    // The popup's item as a sheet hands it on: the item's cell, an action without a key.
+    const cmcCellObj editItem = Cell("{(%CT_PopupMenu.CL_PMenu_Edit)}");
+    for (auto [key, popup] : {std::pair{cellkey::kEnter, false}, std::pair{cellkey::kDoubleClick, false},
+                              std::pair{0, true}}) {
         cmcCellCapsule request;
         request.cell = &cell;
         request.key = key;
-        request.popupCommand = popup;
+        if (popup) request.popupItem = &editItem;
         ProcessCell(context, request);
     }
     EXPECT_EQ(context.commands, (std::vector<Command>(3, {CellCommand::FileOpen, 0})));
