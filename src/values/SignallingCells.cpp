@@ -7,6 +7,7 @@
 #include "values/CellDispatch.h"
 #include "values/Editors.h"
 #include "values/RecordCells.h"
+#include "values/SettingsCells.h"
 #include "values/ProcessCell.h"
 
 #include <algorithm>
@@ -239,9 +240,13 @@ struct AddressCell {
     std::int32_t address;
     AddressRule rule;
 };
-constexpr std::array<AddressCell, 2> kAddressCells = {{
+constexpr std::array<AddressCell, 4> kAddressCells = {{
     {0x17B5C, AddressRule::None},        // common address
     {0x17B5E, AddressRule::Individual},  // the killer address is an individual one
+    // The fixed base stations that status messages and GPS reports go to: a base is one
+    // station, called at its individual address.
+    {settings::kMskConfig + 14, AddressRule::Individual},
+    {settings::kMskGps + 2, AddressRule::Individual},
 }};
 
 CellResult PlanAddress(CellContext& c, cmcCellCapsule& r, std::int32_t which) {
@@ -369,6 +374,8 @@ constexpr CellRow kRows[] = {
     Row("CL_Msk_AdrRange_Group", GroupRange),
     Row("CL_Msk_AdrRange_Common", PlanAddress, 0),
     Row("CL_Msk_AdrRange_Killer", PlanAddress, 1),
+    Row("CL_Msk_Cfg_Status_FixBaseId", PlanAddress, 2),
+    Row("CL_Msk_Cfg_Gps_FixBaseId", PlanAddress, 3),
     Row("CL_Msk_AdrRange_CountryCode", CountryCode),
     Row("CL_Msk_IdGroup_Adr", GroupAddress),
     Row("CL_Check_Mch", CheckChannels),
