@@ -121,6 +121,16 @@ constexpr SettingCell Key(std::string_view id, std::int32_t address) {
 }
 
 constexpr std::int32_t kConvKeys = 0x16923;  // 14 keys: RightUp .. Opf2
+// MSK (BIIS PMR): the timing structure, the configuration structure after it (which also
+// holds the last timings), and the GPS reporting bytes in the set-mode structure.
+constexpr std::int32_t kMskTiming = settings::kMskTiming;
+constexpr std::int32_t kMskConfig = settings::kMskConfig;
+constexpr std::int32_t kMskGps = settings::kMskGps;
+constexpr std::string_view kLed = "GI_Sheet_Sel_KDisp_Led";
+// An MSK count (retries, repeats, blocks).
+constexpr SettingCell Count(std::string_view id, std::int32_t address) {
+    return Setting(id, Byte(address), 0, 15);
+}
 constexpr std::int32_t kSmTrKeys = 0x16931;  // 14 keys, the same order
 constexpr std::int32_t kDigital = settings::kDigitalSettings;
 
@@ -223,6 +233,73 @@ constexpr SettingCell kCells[] = {
     Choice("CL_KDisp_RfPoSel", Bit(0x16905, 5), kOnOff),
     Timer("CL_KDisp_ScrollTimer", Byte(0x16906), 10, 255, false),
     {"CL_KDisp_OpeningText", Bytes(0x16958, 12), Edit::Text},
+    {"CL_KDisp_PwrSW", Byte(0x16903, 2, 2), Edit::Choice, "GI_Sheet_Sel_KDisp_PwrSW_HH", "GI_Sheet_Sel_KDisp_PwrSW",
+     Alt::Mobile},
+    {"CL_KDisp_PwrSW_HH", Byte(0x16903, 2, 2), Edit::Choice, "GI_Sheet_Sel_KDisp_PwrSW_HH", "GI_Sheet_Sel_KDisp_PwrSW",
+     Alt::Mobile},
+    Choice("CL_KDisp_LED_LP0", Byte(0x16903, 4, 2), kLed),
+    Choice("CL_KDisp_LED_LP1", Byte(0x16903, 6, 2), kLed),
+    Choice("CL_KDisp_LED_LP2", Byte(0x16905, 6, 2), kLed),
+    Choice("CL_KDisp_RfPoBatt", Bit(0x16904, 0), kOnOff),
+    Choice("CL_KDisp_MrCode", Bit(0x16905, 2), kOnOff),
+    Choice("CL_KDisp_SmaKey", Bit(0x16905, 3), kOnOff),
+    // MSK timing (BIIS PMR): counts, then timers in tenths of a second (dTT in hundredths),
+    // and the three delays the radio shows as seconds with two decimals.
+    Count("CL_Msk_TimingErr_NA", kMskTiming + 0),
+    Count("CL_Msk_TimingErr_ND", kMskTiming + 1),
+    Count("CL_Msk_TimingErr_NM", kMskTiming + 2),
+    Count("CL_Msk_TimingErr_NR", kMskTiming + 3),
+    Count("CL_Msk_TimingErr_N1", kMskTiming + 4),
+    Count("CL_Msk_TimingErr_N2", kMskTiming + 5),
+    Count("CL_Msk_TimingErr_K", kMskTiming + 6),
+    Scaled("CL_Msk_TimingErr_TAC", Byte(kMskTiming + 7), 2, 0.01, 2.55, 1),
+    Timer("CL_Msk_TimingErr_TOF", Byte(kMskTiming + 8), 10, 255, false),
+    Timer("CL_Msk_TimingErr_TOI", Byte(kMskTiming + 9), 10, 255, false),
+    Timer("CL_Msk_TimingErr_TWF", Byte(kMskTiming + 10), 10, 255, false),
+    Timer("CL_Msk_TimingErr_TWI", Byte(kMskTiming + 11), 10, 255, false),
+    Timer("CL_Msk_TimingErr_TRV", Byte(kMskTiming + 12), 10, 255, false),
+    Timer("CL_Msk_TimingErr_TS1", Byte(kMskTiming + 13), 10, 255, false),
+    Timer("CL_Msk_TimingErr_TS2", Byte(kMskTiming + 14), 10, 255, false),
+    Timer("CL_Msk_TimingErr_TS3", Byte(kMskTiming + 15), 10, 255, false),
+    Timer("CL_Msk_TimingErr_TI", Byte(kMskConfig + 0), 10, 255, false),
+    Timer("CL_Msk_TimingErr_TT", Byte(kMskConfig + 1), 10, 255, false),
+    Timer("CL_Msk_TimingErr_dTT", Byte(kMskConfig + 2), 100, 255, false),
+    Timer("CL_Msk_TimingErr_TC", Byte(kMskConfig + 3), 10, 255, false),
+    Timer("CL_Msk_TimingErr_TF", Byte(kMskConfig + 4), 10, 255, false),
+    Timer("CL_Msk_TimingErr_TV", Byte(kMskConfig + 5), 10, 255, false),
+    Timer("CL_Msk_TimingErr_T3", Byte(kMskConfig + 6), 10, 255, false),
+    Scaled("CL_Msk_TimingErr_LetAck", Byte(kMskConfig + 7), 2, 0, 2.55, 1),
+    Scaled("CL_Msk_TimingErr_LetCall", Byte(kMskConfig + 8), 2, 0, 2.55, 1),
+    Choice("CL_Msk_TimingErr_BusyCheck", Bit(kMskConfig + 9, 7), kOnOff),
+    // MSK configuration (BIIS PMR); the two fixed base addresses are in SignallingCells.cpp.
+    Choice("CL_Msk_Cfg_Status_Send_PrioA", Bit(kMskConfig + 9, 4), kOnOff),
+    Choice("CL_Msk_Cfg_Status_Send_Base", Bit(kMskConfig + 9, 3), kOnOff),
+    Choice("CL_Msk_Cfg_Status_Send_On", Bit(kMskConfig + 9, 2), kOnOff),
+    Choice("CL_Msk_Cfg_Status_Send_Off", Bit(kMskConfig + 9, 1), kOnOff),
+    Choice("CL_Msk_Cfg_Status_Send_Dim", Bit(kMskConfig + 9, 0), kOnOff),
+    Choice("CL_Msk_Cfg_Enc_PttCall", Bit(kMskConfig + 10, 7), kOnOff),
+    Choice("CL_Msk_Cfg_Enc_PreEmphasis", Bit(kMskConfig + 10, 6), kOnOff),
+    Choice("CL_Msk_Cfg_Enc_SyncvWord", Bit(kMskConfig + 10, 5), "GI_Sheet_Sel_MSK_SyncWord"),
+    Choice("CL_Msk_Cfg_Enc_PttSideTone", Bit(kMskConfig + 10, 4), kOnOff),
+    Choice("CL_Msk_Cfg_Dec_MuteMskTone", Bit(kMskConfig + 10, 3), kOnOff),
+    Choice("CL_Msk_Cfg_Dec_ANI_Disp", Bit(kMskConfig + 10, 2), kOnOff),
+    Choice("CL_Msk_Cfg_Etc_PttEnableAtConnect", Bit(kMskConfig + 10, 1), kOnOff),
+    Scaled("CL_Msk_Cfg_Dec_BeepRepeatTimer", Byte(kMskConfig + 11), 0, 0, 60, 1),
+    Timer("CL_Msk_Cfg_Dec_DurationTimer", Byte(kMskConfig + 12), 1, 255, false),
+    Timer("CL_Msk_Cfg_Dec_ANI_Disp_Timer", Byte(kMskConfig + 13), 1, 255, true),
+    Choice("CL_Msk_Cfg_Gps_Enable", Bit(kMskGps + 0, 7), kOnOff),
+    Choice("CL_Msk_Cfg_Gps_Send_Base", Bit(kMskGps + 0, 6), kOnOff),
+    Choice("CL_Msk_Cfg_Gps_Auto", Bit(kMskGps + 0, 5), kOnOff),
+    Choice("CL_Msk_Cfg_Gps_TimeMarker", Bit(kMskGps + 0, 4), kOnOff),
+    Choice("CL_Msk_Cfg_Gps_Sentence", Byte(kMskGps + 0, 0, 2), "GI_Sheet_Sel_MSK_GpsSentence"),
+    Choice("CL_Msk_Cfg_Gps_Send_Call", Bit(kMskGps + 1, 7), kOnOff),
+    Choice("CL_Msk_Cfg_Gps_Send_Logoff", Bit(kMskGps + 1, 6), kOnOff),
+    Choice("CL_Msk_Cfg_Gps_Send_Status", Bit(kMskGps + 1, 5), kOnOff),
+    Choice("CL_Msk_Cfg_Gps_Send_Sdm", Bit(kMskGps + 1, 4), kOnOff),
+    Choice("CL_Msk_Cfg_Gps_Send_Ack", Bit(kMskGps + 1, 3), kOnOff),
+    Choice("CL_Msk_Cfg_Gps_Send_Emer", Bit(kMskGps + 1, 2), kOnOff),
+    Choice("CL_Msk_Cfg_Gps_Send_ManDown", Bit(kMskGps + 1, 1), kOnOff),
+    Timer("CL_Msk_Cfg_Gps_IntervalTimer", Number(kMskGps + 4, 2), 1, 3600, true),
     // Digital (P25) options (ID 37 at 0x1943E; the own unit identifier is in DigitalCells.cpp).
     Choice("CL_Digi_Config_Grobal", Bit(kDigital + 0, 7), kOnOff),
     Choice("CL_Digi_Config_Beep", Bit(kDigital + 0, 6), kOnOff),

@@ -34,6 +34,12 @@ constexpr std::int32_t kKeyOptions = 0x16902;
 // The digital (P25) settings block: options at fixed offsets, the own unit identifier
 // as a big-endian 24-bit number at +1.
 constexpr std::int32_t kDigitalSettings = 0x1943E;
+// MSK (BIIS PMR): the timing structure (16 bytes), the configuration structure after it
+// (16 bytes; its fixed base address is a big-endian word at +14), and the GPS reporting
+// bytes (two option bytes, the fixed base address at +2, the interval in seconds at +4).
+constexpr std::int32_t kMskTiming = 0x17D22;
+constexpr std::int32_t kMskConfig = 0x17D32;
+constexpr std::int32_t kMskGps = 0x13FC7;
 constexpr std::string_view kKeyOptionList = "GI_Sheet_Sel_KDisp_KeyOpt_HL";
 
 }  // namespace settings

@@ -7,6 +7,7 @@
 #include "values/CellDispatch.h"
 #include "values/Editors.h"
 #include "values/RecordCells.h"
+#include "values/SettingsCells.h"
 #include "values/ProcessCell.h"
 
 #include <algorithm>
@@ -234,10 +235,18 @@ CellResult GroupRange(CellContext& c, cmcCellCapsule& r, std::int32_t) {
     return result;
 }
 
-// The common and the killer address; the killer address must be an individual one.
+// The common and the killer address, and the fixed base stations that status messages
+// and GPS reports go to. The killer address and a base (one station, called at its
+// individual address) must be individual addresses.
 constexpr std::int32_t kCommonAddress = 0x17B5C;
 constexpr std::int32_t kKillerAddress = 0x17B5E;
 constexpr std::int32_t kCountryCode = 0x17B60;
+constexpr std::int32_t kStatusBase = settings::kMskConfig + 14;
+constexpr std::int32_t kGpsBase = settings::kMskGps + 2;
+
+bool MustBeIndividual(std::int32_t address) {
+    return address == kKillerAddress || address == kStatusBase || address == kGpsBase;
+}
 
 CellResult PlanAddress(CellContext& c, cmcCellCapsule& r, std::int32_t address) {
     const AddressPlan plan(c.Image());
@@ -247,7 +256,7 @@ CellResult PlanAddress(CellContext& c, cmcCellCapsule& r, std::int32_t address) 
         SetWord(c.Image(), address, static_cast<std::uint16_t>(value));
         r.changeFlags |= kChangeImage;
     }
-    if (address == kKillerAddress && !plan.Individual(value)) r.markFlags |= kMarkFlagError;
+    if (MustBeIndividual(address) && !plan.Individual(value)) r.markFlags |= kMarkFlagError;
     return result;
 }
 
@@ -362,6 +371,8 @@ constexpr CellRow kRows[] = {
     AddressRow("CL_Msk_AdrRange_Group", GroupRange, AddressPlan::kBoundary, 2),
     AddressRow("CL_Msk_AdrRange_Common", PlanAddress, kCommonAddress, 2),
     AddressRow("CL_Msk_AdrRange_Killer", PlanAddress, kKillerAddress, 2),
+    AddressRow("CL_Msk_Cfg_Status_FixBaseId", PlanAddress, kStatusBase, 2),
+    AddressRow("CL_Msk_Cfg_Gps_FixBaseId", PlanAddress, kGpsBase, 2),
     AddressRow("CL_Msk_AdrRange_CountryCode", CountryCode, kCountryCode, 1),
     Row("CL_Msk_IdGroup_Adr", GroupAddress),
     Row("CL_Check_Mch", CheckChannels),

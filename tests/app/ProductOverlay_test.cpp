@@ -230,19 +230,22 @@ TEST_F(ProductOverlayTest, TheSettingsSheetsBindOnlyBuiltCells) {
           "GI_Sheet_Sel_SetM_MicGain", "GI_Sheet_Sel_UserSetEnable", "GI_Sheet_Sel_Comm_RS232C_SPEED",
           "GI_Sheet_Sel_Comm_RS232C_Mode", "GI_Sheet_Sel_Maker_PllType", "GI_Sheet_Sel_Maker_DtcsPolar",
           "GI_Sheet_Sel_Dials_Conv", "GI_Sheet_Sel_Dials_Conv_BiisPmr", "GI_Sheet_Sel_KDisp_KeyOpt_HL", "GI_Sheet_Sel_KDisp_Tenkey",
-          "GI_Sheet_Sel_KDisp_Rotary", "GI_Sheet_Sel_KDisp_DispLines"}) {
+          "GI_Sheet_Sel_KDisp_Rotary", "GI_Sheet_Sel_KDisp_DispLines", "GI_Sheet_Sel_KDisp_PwrSW",
+          "GI_Sheet_Sel_KDisp_PwrSW_HH", "GI_Sheet_Sel_KDisp_Led", "GI_Sheet_Sel_MSK_SyncWord",
+          "GI_Sheet_Sel_MSK_GpsSentence"}) {
         controller.OpenSheetRef(list);
         ASSERT_NE(controller.Sheet()->grid, nullptr) << list;
         EXPECT_TRUE(controller.Sheet()->grid->Enabled()) << list;
     }
 }
 
-// The trunking and scan-list sheets bind only cells the value routine has a case for (none
-// shows its stand-in text), and each binds some.
-TEST_F(ProductOverlayTest, TheTrunkingAndScanSheetsBindOnlyBuiltCells) {
-    settings.modelType = 0;
+// The trunking, scan-list and MSK settings sheets bind only cells the value routine has a
+// case for (none shows its stand-in text), and each binds some.
+TEST_F(ProductOverlayTest, TheTrunkingScanAndMskSheetsBindOnlyBuiltCells) {
+    settings.modelType = 3;
     indMain controller(settings, events);
-    for (const char* name : {"GI_Sheet_Rpt,R", "GI_Sheet_ScanList", "GI_Sheet_ScanComm"}) {
+    for (const char* name :
+         {"GI_Sheet_Rpt,R", "GI_Sheet_ScanList", "GI_Sheet_ScanComm", "GI_Sheet_MskTiming", "GI_Sheet_MskCfg"}) {
         controller.OpenSheetRef(name);
         ASSERT_NE(controller.Sheet(), nullptr) << name;
         ASSERT_NE(controller.Sheet()->grid, nullptr) << name;

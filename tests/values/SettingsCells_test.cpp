@@ -90,6 +90,25 @@ TEST_F(SettingsCellsTest, AStepRewritesOnlyTheFieldsBits) {
         {"CL_Maker_IfFreq", 0x10, {0xFF, 0xF9, 0x22, 0x30}, " -0.450000", " -0.425000", {0xFF, 0xF9, 0x83, 0xD8}},
         // Factory byte, bit 5 of 0x0B beside the PLL type bits.
         {"CL_Maker_Dtcs_RxPolar", 0x0B, {0x43}, "Normal", "Reverse", {0x63}},
+        // MSK timing: a count wraps at 15; a delay in hundredths of a second (scaled, two
+        // decimals); timers in tenths and, for dTT, hundredths.
+        {"CL_Msk_TimingErr_NR", 0x17D25, {15}, "15", "0", {0}},
+        {"CL_Msk_TimingErr_TAC", 0x17D29, {50}, "  0.50", "  0.51", {51}},
+        {"CL_Msk_TimingErr_TOF", 0x17D2A, {25}, "  2.5", "  2.6", {26}},
+        {"CL_Msk_TimingErr_dTT", 0x17D34, {5}, "  0.05", "  0.06", {6}},
+        {"CL_Msk_TimingErr_LetCall", 0x17D3A, {255}, "  2.55", "  0.00", {0}},
+        // MSK options: one bit among the configuration's others, the sync word's list, the
+        // GPS sentence's two low bits, and the 16-bit GPS interval in seconds.
+        {"CL_Msk_Cfg_Enc_PreEmphasis", 0x17D3C, {0x81}, "Off", "On", {0xC1}},
+        {"CL_Msk_Cfg_Enc_SyncvWord", 0x17D3C, {0x5E}, "C4D7 (SYNC)", "3B28 (SYNT)", {0x7E}},
+        {"CL_Msk_TimingErr_BusyCheck", 0x17D3B, {0x1F}, "Off", "On", {0x9F}},
+        {"CL_Msk_Cfg_Gps_Sentence", 0x13FC7, {0xF1}, "GGA", "GLL", {0xF2}},
+        {"CL_Msk_Cfg_Gps_IntervalTimer", 0x13FCB, {0x01, 0x2C}, "300.0", "301.0", {0x01, 0x2D}},
+        // Key and display options: a lamp colour in the two high bits, the power switch
+        // (this fixture is a mobile: three ways) in bits 2-3.
+        {"CL_KDisp_LED_LP1", 0x16903, {0x9D}, "Red", "Orange", {0xDD}},
+        {"CL_KDisp_PwrSW", 0x16903, {0x05}, "Hold 1 s", "Hold 2 s", {0x09}},
+        {"CL_KDisp_RfPoBatt", 0x16904, {0xFE}, "Off", "On", {0xFF}},
     };
     for (const Case& c : cases) {
         context.image.Fill(0x5A);
@@ -104,6 +123,27 @@ TEST_F(SettingsCellsTest, AStepRewritesOnlyTheFieldsBits) {
         for (std::size_t i = 0; i < c.after.size(); ++i)
             expected.SetByte(c.address + static_cast<std::int32_t>(i), c.after[i]);
         EXPECT_TRUE(context.image == expected) << c.id;
+    }
+}
+
+// Typed MSK delays are hundredths of a second in one byte: TAC has no zero, LetAck has.
+TEST_F(SettingsCellsTest, TypedMskDelaysAreStoredInHundredths) {
+    struct Case {
+        const char* id;
+        std::int32_t address;
+        const char* typed;
+        std::uint8_t stored;
+    };
+    for (const Case& c :
+         {Case{"CL_Msk_TimingErr_TAC", 0x17D29, "0.50", 50}, Case{"CL_Msk_TimingErr_TAC", 0x17D29, "0", 1},
+          Case{"CL_Msk_TimingErr_TAC", 0x17D29, "9", 255}, Case{"CL_Msk_TimingErr_LetAck", 0x17D39, "0", 0},
+          Case{"CL_Msk_TimingErr_LetAck", 0x17D39, "1.2", 120}}) {
+        Set(c.address - 1, 0x77), Set(c.address, 0x33), Set(c.address + 1, 0x77);
+        cmcCellCapsule r = Run(c.id, CellMode::SetText, 0, c.typed);
+        EXPECT_EQ(At(c.address), c.stored) << c.id << " " << c.typed;
+        EXPECT_NE(r.changeFlags & kChangeImage, 0u) << c.id << " " << c.typed;
+        EXPECT_EQ(At(c.address - 1), 0x77) << c.id;
+        EXPECT_EQ(At(c.address + 1), 0x77) << c.id;
     }
 }
 

@@ -119,6 +119,11 @@ TEST_F(SignallingCellsTest, AddressesOutsideTheirRangeAreErrors) {
              Case{"CT_MSK_IdGroup.CL_Msk_IdGroup_Adr[1]", group1, 0x0F, 0xFF, false},
              Case{"CT_MSK_IdGroup.CL_Msk_IdGroup_Adr[1]", group1, 0x00, 0x63, true},
              Case{"CT_MSK_IdGroup.CL_Msk_IdGroup_Adr[1]", group1, 0x10, 0x00, true},
+             // The fixed bases of status messages and GPS reports are individual stations.
+             Case{"CT_MSK_Cfg.CL_Msk_Cfg_Status_FixBaseId", 0x17D40, 0x00, 0x63, false},
+             Case{"CT_MSK_Cfg.CL_Msk_Cfg_Status_FixBaseId", 0x17D40, 0x00, 0x64, true},
+             Case{"CT_MSK_Cfg.CL_Msk_Cfg_Gps_FixBaseId", 0x13FC9, 0x00, 0x00, false},
+             Case{"CT_MSK_Cfg.CL_Msk_Cfg_Gps_FixBaseId", 0x13FC9, 0x0F, 0xFF, true},
          }) {
         Bytes(c.address, {c.high, c.low});
         const cmcCellCapsule r = Run(c.binding);
@@ -199,6 +204,32 @@ TEST_F(SignallingCellsTest, CheckCellsGatherMarksOnlyWhereTheModelUsesThem) {
         EXPECT_EQ(Run(std::string("CT_Null.") + c.check, CellMode::Draw, {}, c.bank).markFlags & kBoth, c.marks)
             << c.check << " model " << c.model << " bank " << c.bank;
     }
+}
+
+TEST_F(SignallingCellsTest, TheMskConfigurationCheckGathersBothFixedBases) {
+    Bytes(0x17B5A, {0x00, 0x64});  // A = 100
+    struct Case {
+        int model;
+        std::uint16_t statusBase, gpsBase;
+        std::uint8_t marks;
+    };
+    for (const Case& c : {
+             Case{kBiisPmrHandheld, 99, 0, 0},
+             Case{kBiisPmrHandheld, 100, 0, kMarkFlagError},
+             Case{kBiisPmrHandheld, 5, 4095, kMarkFlagError},
+             Case{kBiisPmrHandheld, 4095, 4095, kMarkFlagError},
+             Case{kPmrHandheld, 4095, 4095, 0},
+         }) {
+        context.kind = c.model;
+        Bytes(0x17D40, {static_cast<std::uint8_t>(c.statusBase >> 8), static_cast<std::uint8_t>(c.statusBase)});
+        Bytes(0x13FC9, {static_cast<std::uint8_t>(c.gpsBase >> 8), static_cast<std::uint8_t>(c.gpsBase)});
+        EXPECT_EQ(Run("CT_Null.CL_Check_Msk_Config").markFlags & kBoth, c.marks)
+            << "model " << c.model << " bases " << c.statusBase << ", " << c.gpsBase;
+    }
+    // A typed base is stored big-endian where the check reads it.
+    context.kind = kBiisPmrHandheld;
+    Run("CT_MSK_Cfg.CL_Msk_Cfg_Gps_FixBaseId", CellMode::SetText, "42");
+    EXPECT_EQ(Read(0x13FC9, 2), (std::vector<std::uint8_t>{0x00, 0x2A}));
 }
 
 TEST_F(SignallingCellsTest, DtmfDigitsAreStoredPackedWithTheirCount) {
