@@ -53,7 +53,9 @@ CellResult Code(CellContext& c, cmcCellCapsule& r, const CodeCell& cell) {
             digits[i] = i % 2 == 0 ? byte >> 4 : byte & 0x0F;
         }
     }
-    auto length = static_cast<std::uint8_t>(std::min<std::uint32_t>(record.get(cell.field), kCodeDigits));
+    // A count beyond the table's digits is an erased record (all ones): it holds no code.
+    const std::uint32_t count = record.get(cell.field);
+    auto length = static_cast<std::uint8_t>(count > kCodeDigits ? 0 : count);
     CellResult result = CellResult::None;
     if (!editors::EditFiveTone(r, result, digits, length)) return result;
     if (cell.edit == Edit::RxCode) {

@@ -81,6 +81,10 @@ TEST_F(ToneCodeCellsTest, AReceiveCodeShowsAndTakesItsDigitsAndOptions) {
     EXPECT_NE(r.changeFlags & kChangeRecord, 0u);
     EXPECT_TRUE(context.image == With(before, d, {3, 9, 10, 15, 0, 0, 0, 0, 0}));
 
+    // An erased record (all ones) holds no code, rather than eight digits nobody typed.
+    Bytes(kRxCode + 33 * 8, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+    EXPECT_EQ(Run("CT_RX_Code.CL_5TRx_RxCode[8]").displayText, "");
+
     // More than eight digits are cut at eight.
     Run("CT_RX_Code.CL_5TRx_RxCode[3]", CellMode::SetText, "0123456789");
     EXPECT_EQ(Run("CT_RX_Code.CL_5TRx_RxCode[3]").displayText, "01234567");
