@@ -32,7 +32,7 @@ Table Build() {
         CommandCellRows(),    CaptionCellRows(),   CloneInfoCellRows(),     ChannelCellRows(),
         AdjustmentCellRows(), AdReadoutCellRows(), ParameterDumpCellRows(), SettingsCellRows(),
         SignallingCellRows(), BankCellRows(),       TrunkingCellRows(),      DigitalCellRows(),
-        MskListCellRows()};
+        MskListCellRows(),    ToneCodeCellRows()};
     for (bool fallbackPass : {false, true}) {
         for (std::span<const CellRow> rows : topics) Fill(table, rows, fallbackPass);
     }

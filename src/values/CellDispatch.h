@@ -58,6 +58,7 @@ std::span<const CellRow> SignallingCellRows();  // DTMF, tones, two-tone, MSK ad
 std::span<const CellRow> TrunkingCellRows();    // repeater sites and scan lists
 std::span<const CellRow> DigitalCellRows();     // P25 inventory, talk groups, NAC channels
 std::span<const CellRow> MskListCellRows();     // MSK ID groups, call list, status and short texts
+std::span<const CellRow> ToneCodeCellRows();    // five-tone and two-tone code tables
 
 struct CellDispatchEntry {
     CellHandler handler = nullptr;

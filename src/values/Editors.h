@@ -99,6 +99,9 @@ bool EditHexDigits(cmcCellCapsule& request, CellResult& result, std::uint32_t& v
 // Up to `maxDigits` DTMF digits packed two per byte (high nibble first), with a length byte.
 bool EditDtmf(cmcCellCapsule& request, CellResult& result, std::span<std::uint8_t> packed, std::uint8_t& length,
               int maxDigits);
+// A five-tone code: one digit value per slot (0..15, shown through "0123456789ABCDE*") and
+// its digit count. Typed: digits, A..E in either case and '*'; an empty text clears it.
+bool EditFiveTone(cmcCellCapsule& request, CellResult& result, std::span<std::uint8_t> digits, std::uint8_t& length);
 // Bits first..last of a bit set, one character per bit.
 bool EditBits(cmcCellCapsule& request, CellResult& result, std::uint32_t& bits, int first, int last);
 

@@ -120,6 +120,15 @@ constexpr SettingCell Key(std::string_view id, std::int32_t address) {
             Alt::Biis};
 }
 
+// The tone digit of a display digit: ten nibbles from byte kFiveTone + 12, high first.
+constexpr std::string_view kToneDigits = "GI_Sheet_Sel_5T_Digit";
+constexpr std::int32_t kFiveTone = 0x178B5;  // record 0 of the receive codes, 33 bytes
+constexpr std::int32_t kTwoTone = 0x17A50;   // after the ten two-tone transmit pairs, 8 bytes
+constexpr std::int32_t kUserTone = 0x16DD3;  // after the user-tone windows, 8 bytes
+constexpr SettingCell ToneDigit(std::string_view id, int n) {
+    return Choice(id, Byte(kFiveTone + 12 + n / 2, static_cast<std::uint8_t>(n % 2 == 0 ? 4 : 0), 4), kToneDigits);
+}
+
 constexpr std::int32_t kConvKeys = 0x16923;  // 14 keys: RightUp .. Opf2
 // MSK (BIIS PMR): the timing structure, the configuration structure after it (which also
 // holds the last timings), and the GPS reporting bytes in the set-mode structure.
@@ -325,6 +334,49 @@ constexpr SettingCell kCells[] = {
     Choice("CL_Digi_Grp_Op_Disp_RecieveUId", Bit(kDigital + 27, 5), kOnOff),
     Choice("CL_Digi_Grp_Op_Disp_Ptt", Bit(kDigital + 27, 4), kOnOff),
     Setting("CL_Digi_Grp_Op_Disp_Mode", Byte(kDigital + 27, 0, 2), 0, 3),
+    // Five-tone common settings: record 0 of the receive-code table, which no code uses.
+    Timer("CL_5TRx_LinkATimer", Byte(kFiveTone + 0), 10, 255, true),
+    Timer("CL_5TRx_IdDecodeTimer", Byte(kFiveTone + 1), 1, 255, true),
+    Timer("CL_5TRx_ExoTimer", Byte(kFiveTone + 2), 1, 255, true),
+    Scaled("CL_5TRx_BeepRepeatTimer", Byte(kFiveTone + 3), 0, 0, 60, 1),
+    Timer("CL_5TRx_AutoTxTimer", Byte(kFiveTone + 4), 1, 255, true),
+    Timer("CL_5TTx_LongToneTimer", Byte(kFiveTone + 5), 10, 255, false),
+    Timer("CL_5TTx_LinkRTimer", Byte(kFiveTone + 6), 10, 255, true),
+    Timer("CL_5TTx_Link1Timer", Byte(kFiveTone + 7), 10, 255, true),
+    Timer("CL_5TTx_Link2Timer", Byte(kFiveTone + 8), 10, 255, true),
+    Timer("CL_5TTx_LeadOutDelayTimer", Byte(kFiveTone + 9), 100, 255, true),
+    Timer("CL_5TTx_AbcDecTimer", Byte(kFiveTone + 10), 1, 255, true),
+    Choice("CL_5TTx_DispDigit", Bit(kFiveTone + 11, 7), kOnOff),
+    Choice("CL_5TTx_PTTCallIna", Bit(kFiveTone + 11, 6), kOnOff),
+    ToneDigit("CL_5TTx_DispDigit1", 0),
+    ToneDigit("CL_5TTx_DispDigit2", 1),
+    ToneDigit("CL_5TTx_DispDigit3", 2),
+    ToneDigit("CL_5TTx_DispDigit4", 3),
+    ToneDigit("CL_5TTx_DispDigit5", 4),
+    ToneDigit("CL_5TTx_DispDigit6", 5),
+    ToneDigit("CL_5TTx_DispDigit7", 6),
+    ToneDigit("CL_5TTx_DispDigit8", 7),
+    ToneDigit("CL_5TTx_DispDigit9", 8),
+    ToneDigit("CL_5TTx_DispDigit0", 9),
+    Choice("CL_5TTx_SpTone_Group", Byte(kFiveTone + 17, 4, 4), kToneDigits),
+    Choice("CL_5TTx_SpTone_Repeat", Byte(kFiveTone + 17, 0, 4), kToneDigits),
+    Choice("CL_5TTx_SpTone_Link2", Byte(kFiveTone + 18, 4, 4), kToneDigits),
+    // Two-tone common settings: the timers after the transmit tone pairs, the transmit text
+    // in the rest of the five-tone block.
+    Scaled("CL_2T_NotoneTimer", Byte(kTwoTone + 0), 2, 0.02, 0.3, 2),
+    Timer("CL_2T_GroupTimer", Byte(kTwoTone + 1), 10, 255, false),
+    Timer("CL_2T_ExoTimer", Byte(kTwoTone + 2), 1, 255, true),
+    Scaled("CL_2T_BeepRepeatTimer", Byte(kTwoTone + 3), 0, 0, 60, 1),
+    Timer("CL_2T_AutoTxTimer", Byte(kTwoTone + 4), 1, 255, true),
+    Timer("CL_2T_1st_Period", Byte(kTwoTone + 5), 10, 255, false),
+    Timer("CL_2T_2nd_Period", Byte(kTwoTone + 6), 10, 255, false),
+    {"CL_2T_TxText", Bytes(kFiveTone + 19, 12), Edit::Text},
+    // User-tone common settings: bytes of the user-tone structure between the tone windows
+    // and the two-tone options.
+    Choice("CL_UTone_Auto", Bit(kUserTone + 0, 7), kOnOff),
+    Scaled("CL_UTone_TonePeriod", Byte(kUserTone + 1), 3, 0, 0.255, 1),
+    Scaled("CL_UTone_NotoneTimer", Byte(kUserTone + 2), 2, 0.02, 0.3, 2),
+    Timer("CL_UTone_Length", Byte(kUserTone + 3), 10, 255, false),
     // Factory settings (the radio's own bytes).
     Scaled("CL_Maker_IfFreq", Number(0x10, 4, true), 6, -99.975, 99.975, 25000),
     Scaled("CL_Maker_Pll_Reference", Number(0x14, 4), 6, 0, 99.975, 25000),

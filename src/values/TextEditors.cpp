@@ -15,6 +15,7 @@ namespace {
 
 constexpr std::string_view kDigitChars = "0123456789ABCDEF";
 constexpr std::string_view kDtmfChars = "0123456789ABCD*#";
+constexpr std::string_view kFiveToneChars = "0123456789ABCDE*";
 
 // A digit value as shown; a slot holding more than a nibble (a damaged image) shows '?'
 // instead of reading past the table.
@@ -151,6 +152,34 @@ bool EditDtmf(cmcCellCapsule& r, CellResult& result, std::span<std::uint8_t> pac
     for (int i = 0; i < length; ++i) text.push_back(DigitChar(nibble(i), kDtmfChars));
     Show(r, std::move(text));
     DigitKeys(r, result, [](std::int32_t k) { return IsDigit(k) || IsHexLetter(k) || k == '*' || k == '#'; });
+    return changed;
+}
+
+bool EditFiveTone(cmcCellCapsule& r, CellResult& result, std::span<std::uint8_t> digits, std::uint8_t& length) {
+    const std::size_t m = digits.size();
+    bool changed = false;
+    if (r.mode == CellMode::SetText) {
+        std::vector<std::uint8_t> typed;
+        for (const char c : r.editText) {
+            if (typed.size() == m) break;
+            if (c == '*') typed.push_back(15);
+            else if (IsDigit(c) || (IsHexLetter(c) && c != 'f' && c != 'F'))
+                typed.push_back(static_cast<std::uint8_t>(NibbleOf(c)));
+        }
+        for (std::size_t i = 0; i < m; ++i) {
+            const std::uint8_t d = i < typed.size() ? typed[i] : 0;
+            if (digits[i] != d) changed = true;
+            digits[i] = d;
+        }
+        if (length != typed.size()) changed = true;
+        length = static_cast<std::uint8_t>(typed.size());
+    }
+    if (length > m) length = static_cast<std::uint8_t>(m);
+    std::string text;
+    for (std::size_t i = 0; i < length; ++i) text.push_back(DigitChar(digits[i], kFiveToneChars));
+    Show(r, std::move(text));
+    DigitKeys(r, result,
+              [](std::int32_t k) { return IsDigit(k) || (IsHexLetter(k) && k != 'f' && k != 'F') || k == '*'; });
     return changed;
 }
 

@@ -82,6 +82,8 @@ TEST_F(ProductOverlayTest, TreeOfEveryModelKindKeepsOnlyItsNodes) {
         EXPECT_NE(tree.Root()->shown.text.find(GTex().GetLine("GI_AppInd_ModelTree", kind)), std::string::npos);
         EXPECT_EQ(tree.FindLink("GI_Sheet_Digi_Top").empty(), !t.p25) << kind;
         EXPECT_EQ(tree.FindLink("GI_Sheet_Trunk_Top").empty(), !t.biis) << kind;
+        for (const char* analog : {"GI_Sheet_5ToneRx", "GI_Sheet_5ToneTx", "GI_Sheet_2ToneTx"})
+            EXPECT_EQ(tree.FindLink(analog).empty(), !t.lmr) << kind << " " << analog;
     }
 }
 
@@ -170,7 +172,8 @@ TEST_F(ProductOverlayTest, TheChoiceListsOfTheValueCellsBuild) {
     for (const char* list : {"GI_Sheet_Sel_Mch_Nar", "GI_Sheet_Sel_Mch_RfPwr", "GI_Sheet_Sel_Mch_Scan",
                              "GI_Sheet_Sel_Mch_CH_TxInh", "GI_Sheet_Sel_Mch_Lockout_Lmr", "GI_Sheet_Sel_Misc_OnOff",
                              "GI_Sheet_Sel_Misc_OnOff2_I", "GI_Sheet_Sel_MSK_Country_Code",
-                             "GI_Sheet_Sel_ScanList_ScanMode", "GI_Sheet_Sel_ScanList_DispText"}) {
+                             "GI_Sheet_Sel_ScanList_ScanMode", "GI_Sheet_Sel_ScanList_DispText",
+                             "GI_Sheet_Sel_5T_Digit"}) {
         controller.OpenSheetRef(list);
         ASSERT_NE(controller.Sheet()->grid, nullptr) << list;
         EXPECT_TRUE(controller.Sheet()->grid->Enabled()) << list;

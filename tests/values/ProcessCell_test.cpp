@@ -135,7 +135,7 @@ TEST(ProcessCellTest, TheTableNamesEachIdentifierOnce) {
     for (auto rows : {CommandCellRows(), CaptionCellRows(), CloneInfoCellRows(), ChannelCellRows(),
                       AdjustmentCellRows(), AdReadoutCellRows(), ParameterDumpCellRows(), SettingsCellRows(),
                       SignallingCellRows(), BankCellRows(), TrunkingCellRows(), DigitalCellRows(),
-                      MskListCellRows()}) {
+                      MskListCellRows(), ToneCodeCellRows()}) {
         for (const CellRow& row : rows) {
             if (row.fallback) continue;
             for (CellId id = row.first; id <= row.last; ++id) {
