@@ -12,6 +12,7 @@
 #include <vector>
 
 class cuiSheet;
+class cuiSheetHost;
 
 struct CloneProgressModel {
     std::string caption;     // "Cloning"
@@ -31,8 +32,16 @@ struct ComPortDialogModel {
     std::vector<std::pair<int, std::string>> devices;
 };
 
+// The Clone Information window: the overlay's sheet of the radio's identity, with Close.
 struct CloneInfoModel {
     std::string caption;
+    std::string sheetKey = "GI_Sheet_CloneInfo";
+    std::string closeText;
+    // The sheet the window shows, and the host that answers its popup menu (the serial
+    // number's copy); null when none could be built.
+    cuiSheet* sheet = nullptr;
+    cuiSheetHost* host = nullptr;
+    // The same displays as texts, for the controller's own checks.
     std::vector<std::pair<std::string, std::string>> rows;  // label, text (may hold line breaks)
 };
 
@@ -45,6 +54,7 @@ struct MeasuredValuesModel {
     // The sheet the window shows (its cells read the values through the value routine);
     // null when none could be built. The window lets go of it when it closes.
     cuiSheet* sheet = nullptr;
+    cuiSheetHost* host = nullptr;
     // The values last read, as texts: what the sheet's cells show, for the controller's
     // own checks and for windows without a sheet.
     std::vector<std::pair<std::string, std::string>> rows;  // parameter, value

@@ -141,4 +141,5 @@ public:
     // The measured-values window's Update button, and its closing (false refuses it).
     virtual void OnMeasuredValuesUpdate() {}
     virtual bool OnMeasuredValuesClose(const WinRect& /*placement*/) { return true; }
+    virtual void OnCloneInformationClose() {}
 };

@@ -98,6 +98,7 @@ public:
         MeasuredValuesClosed(placement);
         return true;
     }
+    void OnCloneInformationClose() override { CloneInformationClosed(); }
 
     // --- File commands: the document service with dialogs, recent files and the
     // modified flag on top -----------------------------------------------------------
@@ -156,7 +157,11 @@ public:
     void ComPortDialog();
     bool AcceptComPortText(const std::string& text);
     ComPortDialogModel PortDialogModel() const;
-    CloneInfoModel CloneInformationModel() const;
+    // The Clone Information window after a successful identification: the overlay's sheet
+    // of the radio's identity (opened once; a later identification repaints it).
+    static constexpr const char* kCloneInfoSheet = "GI_Sheet_CloneInfo";
+    CloneInfoModel CloneInformationModel();
+    void CloneInformationClosed() { sheets_.CloseWindowSheet(kCloneInfoSheet); }
 
     // --- Live adjustment ---------------------------------------------------------------
     // Sends one value to the radio at once. With `awaitReply` the radio's answer is stored

@@ -132,15 +132,21 @@ void cuiMain::CloneInformation() {
     if (!clone_.Identify([this](CloneOutcome& outcome) {
             EndClone(outcome);
             if (!outcome.ok()) return;
-            if (CloneView* windows = Windows()) windows->showCloneInformation(CloneInformationModel());
+            if (CloneView* windows = Windows()) {
+                sheets_.OpenWindowSheet(kCloneInfoSheet, view_ ? view_->sheetMetrics() : nullptr);
+                windows->showCloneInformation(CloneInformationModel());
+            }
         })) {
         EndClone({});
     }
 }
 
-CloneInfoModel cuiMain::CloneInformationModel() const {
+CloneInfoModel cuiMain::CloneInformationModel() {
     CloneInfoModel model;
     model.caption = GTex().GetLine("GI_Sys_AppTitle_ADJ", 0);
+    model.closeText = GTex().GetLine("GI_AppInd_Button_OkCancel", 0);
+    model.sheet = sheets_.WindowSheet(model.sheetKey);
+    model.host = &sheets_;
     const auto& id = clone_.LastIdentity();
     if (!id) return model;
     const cloneinfo::Block b(id->block);
@@ -246,6 +252,7 @@ MeasuredValuesModel cuiMain::MeasuredValuesView() {
                             std::to_string(MeasuredValue(parameter)));
     }
     m.sheet = sheets_.WindowSheet(m.sheetKey);
+    m.host = &sheets_;
     if (const EditWindowPos* pos = settings_.FindEditWindowPos(m.sheetKey); pos && pos->width > 0) {
         m.placement = WinRect{pos->left, pos->top, pos->width, pos->height};
     }

@@ -10,6 +10,8 @@
 #include "sheets/iuiSheet.h"
 #include "values/CellContext.h"
 
+#include <algorithm>
+
 namespace {
 
 // Image bytes the row conditions read.
@@ -98,22 +100,25 @@ std::unique_ptr<cuiSheet> cuiSheetHost::Build(const OpenSheet& open, const TextM
 
 // --- Popup menu ------------------------------------------------------------------------------
 
-std::vector<MenuItemModel> cuiSheetHost::PopupModel() {
-    cuiSheet* grid = Grid();
+std::vector<MenuItemModel> cuiSheetHost::PopupModel(cuiSheet* sheet) {
+    cuiSheet* grid = sheet ? sheet : Grid();
+    popup_.reset();
+    popupSheet_ = nullptr;
     if (!grid || !controller_) return {};
     const std::string name = grid->CurrentPopupMenu();
-    if (name.empty()) {
-        popup_.reset();
-        return {};
-    }
+    if (name.empty()) return {};
     popup_ = std::make_unique<cuiMenu>(*controller_, name, true);
     popup_->UpdateStates();
+    popupSheet_ = grid;
     return popup_->Model();
 }
 
 void cuiSheetHost::PopupClick(const ItemPath& item) {
-    cuiSheet* grid = Grid();
-    if (!grid || !popup_) return;
+    // The sheet may have closed while its menu was up.
+    cuiSheet* grid = popupSheet_;
+    const bool open = grid && (grid == Grid() || std::any_of(windowSheets_.begin(), windowSheets_.end(),
+                                                             [grid](const auto& w) { return w.second.get() == grid; }));
+    if (!open || !popup_) return;
     if (cuiMenuItem* entry = popup_->ItemAt(item)) {
         const cmcCellObj cell = entry->cell;  // the command may rebuild the menu
         grid->PopupCommand(cell);

@@ -75,9 +75,10 @@ public:
     // Most recently closed first; one entry per reference.
     const std::list<SheetMemory>& Memory() const { return memory_; }
 
-    // The popup menu of the current cell, built from the overlay, and a click on one of
-    // its items (an action with code 0 on the current cell).
-    std::vector<MenuItemModel> PopupModel();
+    // The popup menu of the current cell of `sheet` (the open sheet when null), built from
+    // the overlay, and a click on one of its items: an action with code 0 on the current
+    // cell of the sheet the menu was built for.
+    std::vector<MenuItemModel> PopupModel(cuiSheet* sheet = nullptr);
     void PopupClick(const ItemPath& item);
 
     // --- Sheets in windows of their own ----------------------------------------------
@@ -126,6 +127,7 @@ private:
     std::unique_ptr<OpenSheet> sheet_;
     std::list<SheetMemory> memory_;
     std::unique_ptr<cuiMenu> popup_;
+    cuiSheet* popupSheet_ = nullptr;  // the sheet popup_ was built for
     std::vector<std::unique_ptr<cuiSheet>> closed_;
     SideSite side_{*this};
     std::map<std::string, std::unique_ptr<cuiSheet>> windowSheets_;

@@ -145,25 +145,10 @@ void CloneWindows::askComPort(const ComPortDialogModel& model, const std::functi
     dialog.exec();
 }
 
-void CloneWindows::showCloneInformation(const CloneInfoModel& model) {
-    delete info_.data();
-    info_ = new QDialog(owner_);
-    info_->setAttribute(Qt::WA_DeleteOnClose);
-    info_->setWindowTitle(Q(model.caption));
-    auto* form = new QFormLayout(info_);
-    for (const auto& [label, text] : model.rows) {
-        auto* value = new QLabel(Q(text), info_);
-        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        form->addRow(Q(label), value);
-    }
-    CentreOn(info_, owner_);
-    info_->show();
-}
+// ---------------------------------------------------------------- sheet windows
 
-// ---------------------------------------------------------------- measured values
-
-MeasuredValuesWindow::MeasuredValuesWindow(QWidget* owner, MainEvents& events)
-    : QDialog(owner, Qt::Window), events_(events) {
+SheetWindow::SheetWindow(QWidget* owner, std::function<void()> update, CloseQuery close)
+    : QDialog(owner, Qt::Window), closeQuery_(std::move(close)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     // The sheet's panel: a raised outer and a lowered inner bevel, 8 pixels apart; inside,
@@ -199,32 +184,43 @@ MeasuredValuesWindow::MeasuredValuesWindow(QWidget* owner, MainEvents& events)
     strip->addWidget(close_);
     layout->addLayout(strip);
     setMinimumWidth(4 * update_->sizeHint().width() + 34);
-    connect(update_, &QPushButton::clicked, this, [this] { events_.OnMeasuredValuesUpdate(); });
+    if (update) {
+        connect(update_, &QPushButton::clicked, this, std::move(update));
+    } else {
+        update_->hide();
+    }
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void MeasuredValuesWindow::show(const MeasuredValuesModel& model) {
-    setWindowTitle(Q(model.caption));
-    update_->setText(Q(model.updateText));
-    close_->setText(Q(model.closeText));
-    if (grid_->sheet() != model.sheet) {
-        grid_->setSheet(model.sheet);
-        cuiGrid::showTitle(*title_, model.sheet);
+void SheetWindow::show(const SheetWindowView& view) {
+    setWindowTitle(Q(view.caption));
+    update_->setText(Q(view.updateText));
+    close_->setText(Q(view.closeText));
+    if (grid_->sheet() != view.sheet) {
+        grid_->setSheet(view.sheet, view.host);
+        cuiGrid::showTitle(*title_, view.sheet);
     }
     grid_->viewport()->update();
     if (!placed_) {
         placed_ = true;
-        if (model.placement) {
-            setGeometry(model.placement->left, model.placement->top, model.placement->width, model.placement->height);
+        if (view.placement) {
+            setGeometry(view.placement->left, view.placement->top, view.placement->width, view.placement->height);
         } else if (QWidget* owner = parentWidget()) {
-            // As wide as its contents, half the screen high, centred on the main window
-            // and above it when there is room.
+            // As wide as its contents; as high as its sheet or half the screen; centred on
+            // the main window and above it when there is room.
             const QRect screen = owner->screen() ? owner->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
-            const int sheetWidth = model.sheet ? model.sheet->TotalWidth() : 0;
+            const int sheetWidth = view.sheet ? view.sheet->TotalWidth() : 0;
             const int chrome = 2 * (8 + 2 + 10 + 2 + 2) + grid_->verticalScrollBar()->sizeHint().width();
-            resize(std::max({minimumWidth(), sizeHint().width(), sheetWidth + chrome}), screen.height() / 2);
+            int height = screen.height() / 2;
+            if (view.fitHeight && view.sheet) {
+                const int titleHeight = title_->isHidden() ? 0 : title_->sizeHint().height();
+                const int strip = close_->sizeHint().height() + 8;
+                height = std::min(height, view.sheet->TotalHeight() + titleHeight + chrome + strip);
+            }
+            resize(std::max({minimumWidth(), sizeHint().width(), sheetWidth + chrome}), height);
             const QRect main = owner->frameGeometry();
-            const int top = main.top() - height() >= screen.top() ? main.top() - height() : main.center().y() - height() / 2;
+            const int top = main.top() - this->height() >= screen.top() ? main.top() - this->height()
+                                                                         : main.center().y() - this->height() / 2;
             move(main.center().x() - width() / 2, top);
         }
     }
@@ -233,16 +229,30 @@ void MeasuredValuesWindow::show(const MeasuredValuesModel& model) {
     activateWindow();
 }
 
-void MeasuredValuesWindow::closeEvent(QCloseEvent* e) {
+void SheetWindow::closeEvent(QCloseEvent* e) {
     const QRect g = geometry();
-    if (!events_.OnMeasuredValuesClose({g.left(), g.top(), g.width(), g.height()})) {
+    if (closeQuery_ && !closeQuery_({g.left(), g.top(), g.width(), g.height()})) {
         e->ignore();
         return;
     }
     e->accept();
 }
 
+void CloneWindows::showCloneInformation(const CloneInfoModel& model) {
+    if (!info_) {
+        info_ = new SheetWindow(owner_, {}, [this](const WinRect&) {
+            events_.OnCloneInformationClose();
+            return true;
+        });
+    }
+    info_->show({model.caption, {}, model.closeText, model.sheet, model.host, std::nullopt, true});
+}
+
 void CloneWindows::showMeasuredValues(const MeasuredValuesModel& model) {
-    if (!measured_) measured_ = new MeasuredValuesWindow(owner_, events_);
-    measured_->show(model);
+    if (!measured_) {
+        measured_ = new SheetWindow(
+            owner_, [this] { events_.OnMeasuredValuesUpdate(); },
+            [this](const WinRect& placement) { return events_.OnMeasuredValuesClose(placement); });
+    }
+    measured_->show({model.caption, model.updateText, model.closeText, model.sheet, model.host, model.placement, false});
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The clone commands' windows in Qt: the progress window (32 cells, with Cancel while a
-// read runs), the COM port selection dialog and the Clone Information window. Each renders
-// a view model of the controller and hands the user's answers back.
+// read runs), the COM port selection dialog, and the sheet windows of the Clone
+// Information and the measured values. Each renders a view model of the controller and
+// hands the user's answers back.
 
 #include "app/CloneView.h"
 
@@ -10,6 +11,8 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
+#include <string>
 
 class QPushButton;
 
@@ -32,12 +35,24 @@ class MainEvents;
 class QLabel;
 class cuiGrid;
 
-// The measured-values window: the sheet of the values in a panel above Update and Close.
-// Closing (by the button or the title bar) is refused while a transfer runs.
-class MeasuredValuesWindow : public QDialog {
+// What a sheet window shows: one sheet of the overlay in a panel, with Close and (when it
+// has a text) Update.
+struct SheetWindowView {
+    std::string caption, updateText, closeText;
+    cuiSheet* sheet = nullptr;
+    cuiSheetHost* host = nullptr;      // answers the sheet's popup menus
+    std::optional<WinRect> placement;  // the stored size and position, if any
+    bool fitHeight = false;            // as high as the sheet (up to half the screen)
+};
+
+// A window beside the main window that shows one sheet: the measured values (with Update;
+// closing is refused while a transfer runs) and the Clone Information.
+class SheetWindow : public QDialog {
 public:
-    MeasuredValuesWindow(QWidget* owner, MainEvents& events);
-    void show(const MeasuredValuesModel& model);
+    // `update` empty: no Update button. `close` is asked before the window closes.
+    using CloseQuery = std::function<bool(const WinRect&)>;
+    SheetWindow(QWidget* owner, std::function<void()> update, CloseQuery close);
+    void show(const SheetWindowView& view);
     cuiGrid* grid() const { return grid_; }
     QPushButton* updateButton() const { return update_; }
     QPushButton* closeButton() const { return close_; }
@@ -47,7 +62,7 @@ protected:
     void reject() override { close(); }
 
 private:
-    MainEvents& events_;
+    CloseQuery closeQuery_;
     QLabel* title_;
     cuiGrid* grid_;
     QPushButton* update_;
@@ -71,7 +86,8 @@ public:
     QDialog* progressWindow() const { return progress_; }
     CloneProgressArea* progressArea() const { return area_; }
     QPushButton* cancelButton() const { return cancel_; }
-    MeasuredValuesWindow* measuredValues() const { return measured_; }
+    SheetWindow* measuredValues() const { return measured_; }
+    SheetWindow* cloneInformation() const { return info_; }
 
 private:
     QWidget* owner_;
@@ -79,6 +95,6 @@ private:
     QPointer<QDialog> progress_;
     CloneProgressArea* area_ = nullptr;
     QPushButton* cancel_ = nullptr;
-    QPointer<QDialog> info_;
-    QPointer<MeasuredValuesWindow> measured_;
+    QPointer<SheetWindow> info_;
+    QPointer<SheetWindow> measured_;
 };

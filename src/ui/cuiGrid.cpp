@@ -463,7 +463,7 @@ void cuiGrid::mouseDoubleClickEvent(QMouseEvent* e) {
 
 void cuiGrid::showPopup(const QPoint& global) {
     if (!host_) return;
-    const std::vector<MenuItemModel> items = host_->PopupModel();
+    const std::vector<MenuItemModel> items = host_->PopupModel(sheet_);
     if (items.empty()) return;
     QMenu menu(this);
     AddItems(menu, items, {});

@@ -7,6 +7,7 @@
 #include "app/indMain.h"
 #include "integration/RadioSimProcess.h"
 #include "overlay/cmcGTex.h"
+#include "platform/Clipboard.h"
 #include "platform/doubles/ScriptedDialogs.h"
 #include "platform/qt/QtScheduler.h"
 #include "support/ScopedEnv.h"
@@ -20,6 +21,8 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimer>
@@ -143,7 +146,7 @@ TEST_F(CloneWindowsTest, MeasuredValuesWindowClosesOnlyWhenNoTransferRuns) {
     ASSERT_FALSE(sim.device().empty());
     testsupport::ScopedEnv port("TRELVIX_COM7", sim.device());
     controller.OpenMeasuredValues();
-    MeasuredValuesWindow* window = form.cloneWindows()->measuredValues();
+    SheetWindow* window = form.cloneWindows()->measuredValues();
     ASSERT_TRUE(window);
     EXPECT_TRUE(controller.Clone().Busy());
     window->close();
@@ -166,6 +169,47 @@ TEST_F(CloneWindowsTest, MeasuredValuesWindowClosesOnlyWhenNoTransferRuns) {
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(window->grid()->sheet()) << "the closed window let go of its sheet";
     ASSERT_NE(settings.FindEditWindowPos("GI_Sheet_Win_AD"), nullptr) << "its placement is stored";
+}
+
+TEST_F(CloneWindowsTest, CloneInformationShowsItsSheetAndTheSerialNumbersPopupCopiesIt) {
+    platform::MemoryClipboard clipboard;
+    platform::ScopedClipboard useClipboard(clipboard);
+    testsupport::RadioSimProcess sim({"--mobile", "--serial", "0A0000FF1234"});
+    ASSERT_FALSE(sim.device().empty());
+    testsupport::ScopedEnv port("TRELVIX_COM7", sim.device());
+    controller.CloneInformation();
+    runWhile([&] { return controller.Clone().Busy(); }, 10'000);
+    ASSERT_TRUE(dialogs.dialogs.messages.empty()) << dialogs.dialogs.messages.front().text;
+    SheetWindow* window = form.cloneWindows()->cloneInformation();
+    ASSERT_TRUE(window && window->isVisible());
+    EXPECT_FALSE(window->updateButton()->isVisible()) << "nothing to update: the radio is read by the menu";
+    cuiSheet* sheet = window->grid()->sheet();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->Name(), "GI_Sheet_CloneInfo");
+
+    // A right click on the serial number offers its copy; choosing it fills the clipboard.
+    std::optional<SheetPos> serial;
+    for (std::int32_t row = 0; row < sheet->RowCount(); ++row)
+        for (std::int32_t col = 0; col < sheet->ColCount(); ++col)
+            if (sheet->CellAt(col, row).key.id == CellIdOf("CL_CloneInfo_Esn")) serial = SheetPos{col, row};
+    ASSERT_TRUE(serial);
+    QStringList offered;
+    window->grid()->setPopupRunner([&](QMenu& menu, const QPoint&) -> QAction* {
+        for (QAction* a : menu.actions()) offered << a->text();
+        return menu.actions().isEmpty() ? nullptr : menu.actions().front();
+    });
+    const auto rect = sheet->CellRect(serial->col, serial->row);
+    ASSERT_TRUE(rect);
+    const QPoint at(rect->left + 3, rect->top + 3);
+    QMouseEvent press(QEvent::MouseButtonPress, at, window->grid()->viewport()->mapToGlobal(at), Qt::RightButton,
+                      Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(window->grid()->viewport(), &press);
+    EXPECT_EQ(offered, QStringList{"Copy serial number"});
+    EXPECT_EQ(clipboard.text, "1000255");
+
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->grid()->sheet()) << "the closed window let go of its sheet";
 }
 
 }  // namespace
