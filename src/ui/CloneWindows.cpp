@@ -206,22 +206,25 @@ void SheetWindow::show(const SheetWindowView& view) {
         if (view.placement) {
             setGeometry(view.placement->left, view.placement->top, view.placement->width, view.placement->height);
         } else if (QWidget* owner = parentWidget()) {
-            // As wide as its contents; as high as its sheet or half the screen; centred on
-            // the main window and above it when there is room.
+            // As wide as its contents; half the screen high, or as high as its sheet (up to
+            // three quarters of the screen); centred on the main window, above it when there
+            // is room.
             const QRect screen = owner->screen() ? owner->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
             const int sheetWidth = view.sheet ? view.sheet->TotalWidth() : 0;
             const int chrome = 2 * (8 + 2 + 10 + 2 + 2) + grid_->verticalScrollBar()->sizeHint().width();
+            const int width = std::max({minimumWidth(), sizeHint().width(), sheetWidth + chrome});
             int height = screen.height() / 2;
             if (view.fitHeight && view.sheet) {
-                const int titleHeight = title_->isHidden() ? 0 : title_->sizeHint().height();
-                const int strip = close_->sizeHint().height() + 8;
-                height = std::min(height, view.sheet->TotalHeight() + titleHeight + chrome + strip);
+                // What the frames, the title and the buttons take: the window's size hint
+                // beyond its grid's (the grid's frame is the grid's own).
+                const int around = sizeHint().height() - grid_->sizeHint().height() + 2 * grid_->frameWidth();
+                height = std::min(screen.height() * 3 / 4, view.sheet->TotalHeight() + around + 2);
             }
-            resize(std::max({minimumWidth(), sizeHint().width(), sheetWidth + chrome}), height);
+            resize(width, height);
             const QRect main = owner->frameGeometry();
             const int top = main.top() - this->height() >= screen.top() ? main.top() - this->height()
                                                                          : main.center().y() - this->height() / 2;
-            move(main.center().x() - width() / 2, top);
+            move(main.center().x() - this->width() / 2, top);
         }
     }
     QDialog::show();

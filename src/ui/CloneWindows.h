@@ -42,7 +42,7 @@ struct SheetWindowView {
     cuiSheet* sheet = nullptr;
     cuiSheetHost* host = nullptr;      // answers the sheet's popup menus
     std::optional<WinRect> placement;  // the stored size and position, if any
-    bool fitHeight = false;            // as high as the sheet (up to half the screen)
+    bool fitHeight = false;            // as high as the sheet (up to 3/4 of the screen)
 };
 
 // A window beside the main window that shows one sheet: the measured values (with Update;
