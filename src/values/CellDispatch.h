@@ -7,6 +7,7 @@
 #include "values/CellContext.h"
 #include "values/cmcCellCapsule.h"
 
+#include <array>
 #include <span>
 #include <string_view>
 
@@ -36,29 +37,36 @@ consteval CellRow AddressRow(std::string_view name, CellHandler handler, std::in
     const CellId id = CellIdOf(name);
     return {id, id, handler, address, false, bytes};
 }
-consteval CellRow Rows(std::string_view first, std::string_view last, CellHandler handler,
-                       std::int32_t data = 0) {
+consteval CellRow Rows(std::string_view first, std::string_view last, CellHandler handler, std::int32_t data = 0) {
     return {CellIdOf(first), CellIdOf(last), handler, data, false};
+}
+// The rows of a table whose entries name their cell (`name`): entry i runs `handler` with
+// data i, so the table is the one place a cell is listed.
+template <class Entry, std::size_t N>
+consteval std::array<CellRow, N> IndexedRows(const std::array<Entry, N>& table, CellHandler handler) {
+    std::array<CellRow, N> rows{};
+    for (std::size_t i = 0; i < N; ++i) rows[i] = Row(table[i].name, handler, static_cast<std::int32_t>(i));
+    return rows;
 }
 consteval CellRow FallbackRows(std::string_view first, std::string_view last, CellHandler handler) {
     return {CellIdOf(first), CellIdOf(last), handler, 0, true};
 }
 
 // The topics' tables.
-std::span<const CellRow> CommandCellRows();  // menu, toolbar and tree commands
-std::span<const CellRow> CaptionCellRows();  // texts shown as they stand
-std::span<const CellRow> CloneInfoCellRows();  // the radio's identification
-std::span<const CellRow> ChannelCellRows();    // the fields of a bank's channels
-std::span<const CellRow> BankCellRows();       // banks: names, channel counts, trunking
-std::span<const CellRow> AdjustmentCellRows();  // live adjustment values and procedures
-std::span<const CellRow> AdReadoutCellRows();  // the measured values read back from the radio
+std::span<const CellRow> CommandCellRows();        // menu, toolbar and tree commands
+std::span<const CellRow> CaptionCellRows();        // texts shown as they stand
+std::span<const CellRow> CloneInfoCellRows();      // the radio's identification
+std::span<const CellRow> ChannelCellRows();        // the fields of a bank's channels
+std::span<const CellRow> BankCellRows();           // banks: names, channel counts, trunking
+std::span<const CellRow> AdjustmentCellRows();     // live adjustment values and procedures
+std::span<const CellRow> AdReadoutCellRows();      // the measured values read back from the radio
 std::span<const CellRow> ParameterDumpCellRows();  // the adjustment parameters, read only
-std::span<const CellRow> SettingsCellRows();  // settings on fixed image bytes, key assignments
-std::span<const CellRow> SignallingCellRows();  // DTMF, tones, two-tone, MSK addresses, check cells
-std::span<const CellRow> TrunkingCellRows();    // repeater sites and scan lists
-std::span<const CellRow> DigitalCellRows();     // P25 inventory, talk groups, NAC channels
-std::span<const CellRow> MskListCellRows();     // MSK ID groups, call list, status and short texts
-std::span<const CellRow> ToneCodeCellRows();    // five-tone and two-tone code tables
+std::span<const CellRow> SettingsCellRows();       // settings on fixed image bytes, key assignments
+std::span<const CellRow> SignallingCellRows();     // DTMF, tones, two-tone, MSK addresses, check cells
+std::span<const CellRow> TrunkingCellRows();       // repeater sites and scan lists
+std::span<const CellRow> DigitalCellRows();        // P25 inventory, talk groups, NAC channels
+std::span<const CellRow> MskListCellRows();        // MSK ID groups, call list, status and short texts
+std::span<const CellRow> ToneCodeCellRows();       // five-tone and two-tone code tables
 
 struct CellDispatchEntry {
     CellHandler handler = nullptr;

@@ -6,8 +6,8 @@
 #include "overlay/cmcCellObj.h"
 #include "values/CellDispatch.h"
 #include "values/Editors.h"
-#include "values/RecordCells.h"
 #include "values/ProcessCell.h"
+#include "values/RecordCells.h"
 
 #include <array>
 #include <cstdint>
@@ -30,6 +30,7 @@ enum class Edit : std::uint8_t {
 };
 
 struct ListCell {
+    std::string_view name;  // the cell identifier
     Edit edit;
     Fld field = Fld::Text;
     std::int32_t max = 0;
@@ -79,47 +80,35 @@ CellResult ListField(CellContext& c, cmcCellCapsule& r, const ListCell& cell) {
     return result;
 }
 
-constexpr std::array<ListCell, 21> kCells = {{
-    {Edit::Text},                                  // 0 ID group name
-    {Edit::Number, Fld::Msk_IdGroup_Alert, 15},    // 1
-    {Edit::OnOff, Fld::Msk_IdGroup_Bell},          // 2
-    {Edit::Number, Fld::Msk_IdGroup_SFunc, 255},   // 3
-    {Edit::Address, Fld::Msk_CallList_Adr},        // 4
-    {Edit::Number, Fld::Msk_CallList_Digit, 4},    // 5 digits of the address dialled
-    {Edit::Text},                                  // 6 call list name
-    {Edit::OnOff, Fld::Msk_CallList_Update},       // 7
-    {Edit::Number, Fld::Msk_CallList_Sel, 3},      // 8
-    {Edit::OnOff, Fld::Msk_Status_Beep},           // 9
-    {Edit::OnOff, Fld::Msk_Status_Horn},           // 10
-    {Edit::OnOff, Fld::Msk_Status_Auto},           // 11
-    {Edit::Number, Fld::Msk_Status_SFunc, 255},    // 12
-    {Edit::OnOff, Fld::Msk_Status_Rriority},       // 13
-    {Edit::Number, Fld::Msk_Status_Selection, 3},  // 14
-    {Edit::Text},                                  // 15 status text received
-    {Edit::Text2},                                 // 16 status text sent
-    {Edit::Text},                                  // 17 short text
-    {Edit::OnOff, Fld::Msk_ShortTxt_Msg2},         // 18
-    {Edit::OnOff, Fld::Msk_ShortTxt_Msg3},         // 19
-    {Edit::Number, Fld::Msk_ShortTxt_Sel, 3},      // 20
-}};
+constexpr auto kCells = std::to_array<ListCell>({
+    {"CL_Msk_IdGroup_Text", Edit::Text},  // ID group name
+    {"CL_Msk_IdGroup_Alert", Edit::Number, Fld::Msk_IdGroup_Alert, 15},
+    {"CL_Msk_IdGroup_Bell", Edit::OnOff, Fld::Msk_IdGroup_Bell},
+    {"CL_Msk_IdGroup_SFunc", Edit::Number, Fld::Msk_IdGroup_SFunc, 255},
+    {"CL_Msk_CallList_Adr", Edit::Address, Fld::Msk_CallList_Adr},
+    {"CL_Msk_CallList_Digit", Edit::Number, Fld::Msk_CallList_Digit, 4},  // digits of the address dialled
+    {"CL_Msk_CallList_Text", Edit::Text},                                 // call list name
+    {"CL_Msk_CallList_Update", Edit::OnOff, Fld::Msk_CallList_Update},
+    {"CL_Msk_CallList_Sel", Edit::Number, Fld::Msk_CallList_Sel, 3},
+    {"CL_Msk_Msg_Status_Beep", Edit::OnOff, Fld::Msk_Status_Beep},
+    {"CL_Msk_Msg_Status_Horn", Edit::OnOff, Fld::Msk_Status_Horn},
+    {"CL_Msk_Msg_Status_Auto", Edit::OnOff, Fld::Msk_Status_Auto},
+    {"CL_Msk_Msg_Status_SFunc", Edit::Number, Fld::Msk_Status_SFunc, 255},
+    {"CL_Msk_Msg_Status_Rriority", Edit::OnOff, Fld::Msk_Status_Rriority},
+    {"CL_Msk_Msg_Status_Selection", Edit::Number, Fld::Msk_Status_Selection, 3},
+    {"CL_Msk_Msg_Status_Text_Rx", Edit::Text},   // status text received
+    {"CL_Msk_Msg_Status_Text_Tx", Edit::Text2},  // status text sent
+    {"CL_Msk_Msg_ShortTxtTxMsg_1", Edit::Text},  // short text
+    {"CL_Msk_Msg_ShortTxtTxMsg_2", Edit::OnOff, Fld::Msk_ShortTxt_Msg2},
+    {"CL_Msk_Msg_ShortTxtTxMsg_3", Edit::OnOff, Fld::Msk_ShortTxt_Msg3},
+    {"CL_Msk_Msg_ShortTxtTxMsg_Sel", Edit::Number, Fld::Msk_ShortTxt_Sel, 3},
+});
 
 CellResult Cell(CellContext& c, cmcCellCapsule& r, std::int32_t which) {
     return ListField(c, r, kCells[static_cast<std::size_t>(which)]);
 }
 
-constexpr CellRow kRows[] = {
-    Row("CL_Msk_IdGroup_Text", Cell, 0),           Row("CL_Msk_IdGroup_Alert", Cell, 1),
-    Row("CL_Msk_IdGroup_Bell", Cell, 2),           Row("CL_Msk_IdGroup_SFunc", Cell, 3),
-    Row("CL_Msk_CallList_Adr", Cell, 4),           Row("CL_Msk_CallList_Digit", Cell, 5),
-    Row("CL_Msk_CallList_Text", Cell, 6),          Row("CL_Msk_CallList_Update", Cell, 7),
-    Row("CL_Msk_CallList_Sel", Cell, 8),           Row("CL_Msk_Msg_Status_Beep", Cell, 9),
-    Row("CL_Msk_Msg_Status_Horn", Cell, 10),       Row("CL_Msk_Msg_Status_Auto", Cell, 11),
-    Row("CL_Msk_Msg_Status_SFunc", Cell, 12),      Row("CL_Msk_Msg_Status_Rriority", Cell, 13),
-    Row("CL_Msk_Msg_Status_Selection", Cell, 14),  Row("CL_Msk_Msg_Status_Text_Rx", Cell, 15),
-    Row("CL_Msk_Msg_Status_Text_Tx", Cell, 16),    Row("CL_Msk_Msg_ShortTxtTxMsg_1", Cell, 17),
-    Row("CL_Msk_Msg_ShortTxtTxMsg_2", Cell, 18),   Row("CL_Msk_Msg_ShortTxtTxMsg_3", Cell, 19),
-    Row("CL_Msk_Msg_ShortTxtTxMsg_Sel", Cell, 20),
-};
+constexpr auto kRows = IndexedRows(kCells, Cell);
 
 }  // namespace
 

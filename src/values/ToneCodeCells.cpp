@@ -36,7 +36,8 @@ enum class Edit : std::uint8_t {
 };
 
 struct CodeCell {
-    int kind;  // the record kind of the cell's category: its rows outside the kind show "----"
+    std::string_view name;  // the cell identifier
+    int kind;               // the record kind of the cell's category: its rows outside the kind show "----"
     Edit edit;
     Fld field = Fld::Text;
     std::int32_t max = 0;
@@ -111,72 +112,53 @@ CellResult Field(CellContext& c, cmcCellCapsule& r, const CodeCell& cell) {
 
 constexpr int kRx = 9, kTx = 10, k2T = 12, k2TTx = 13;
 
-constexpr std::array<CodeCell, 35> kCells = {{
+constexpr auto kCells = std::to_array<CodeCell>({
     // Five-tone receive codes (rows 1..8).
-    {kRx, Edit::RxCode, Fld::FiveTRx_Digits},                     // 0
-    {kRx, Edit::Text},                                            // 1
-    {kRx, Edit::OnOff, Fld::FiveTRx_IdDec},                       // 2
-    {kRx, Edit::OnOff, Fld::FiveTRx_Bell},                        // 3
-    {kRx, Edit::OnOff, Fld::FiveTRx_EmerCancel},                  // 4
-    {kRx, Edit::OnOff, Fld::FiveTRx_Abc},                         // 5
-    {kRx, Edit::OnOff, Fld::FiveTRx_Exo},                         // 6
-    {kRx, Edit::OnOff, Fld::FiveTRx_Beep},                        // 7
-    {kRx, Edit::OnOff, Fld::FiveTRx_AutoTx},                      // 8
-    {kRx, Edit::OnOff, Fld::FiveTRx_Aud},                         // 9
-    {kRx, Edit::OnOff, Fld::FiveTRx_Stun},                        // 10
-    {kRx, Edit::OnOff, Fld::FiveTRx_Scan},                        // 11
-    {kRx, Edit::Number, Fld::FiveTRx_Sfunc, 15},                  // 12
-    {kRx, Edit::Number, Fld::FiveTRx_CompareDigit, kCodeDigits},  // 13 digits compared
-    {kRx, Edit::Number, Fld::FiveTRx_CompareTone, 3},             // 14
+    {"CL_5TRx_RxCode", kRx, Edit::RxCode, Fld::FiveTRx_Digits},
+    {"CL_5TRx_Text", kRx, Edit::Text},
+    {"CL_5TRx_IdDec", kRx, Edit::OnOff, Fld::FiveTRx_IdDec},
+    {"CL_5TRx_Bell", kRx, Edit::OnOff, Fld::FiveTRx_Bell},
+    {"CL_5TRx_EmerCancel", kRx, Edit::OnOff, Fld::FiveTRx_EmerCancel},
+    {"CL_5TRx_Abc", kRx, Edit::OnOff, Fld::FiveTRx_Abc},
+    {"CL_5TRx_Exo", kRx, Edit::OnOff, Fld::FiveTRx_Exo},
+    {"CL_5TRx_Beep", kRx, Edit::OnOff, Fld::FiveTRx_Beep},
+    {"CL_5TRx_AutoTx", kRx, Edit::OnOff, Fld::FiveTRx_AutoTx},
+    {"CL_5TRx_Aud", kRx, Edit::OnOff, Fld::FiveTRx_Aud},
+    {"CL_5TRx_Stun", kRx, Edit::OnOff, Fld::FiveTRx_Stun},
+    {"CL_5TRx_Scan", kRx, Edit::OnOff, Fld::FiveTRx_Scan},
+    {"CL_5TRx_Sfunc", kRx, Edit::Number, Fld::FiveTRx_Sfunc, 15},
+    {"CL_5TRx_CompareDigit", kRx, Edit::Number, Fld::FiveTRx_CompareDigit, kCodeDigits},  // digits compared
+    {"CL_5TRx_CompareTone", kRx, Edit::Number, Fld::FiveTRx_CompareTone, 3},
     // Five-tone transmit codes (rows 0..31).
-    {kTx, Edit::TxCode, Fld::FiveTTx_InputDigit},               // 15
-    {kTx, Edit::Number, Fld::FiveTTx_InputDigit, kCodeDigits},  // 16 the code's digit count
-    {kTx, Edit::Text},                                          // 17
-    {kTx, Edit::OnOff, Fld::FiveTTx_Update},                    // 18
-    {kTx, Edit::OnOff, Fld::FiveTTx_AbcDec},                    // 19
-    {kTx, Edit::OnOff, Fld::FiveTTx_AbcAud},                    // 20
-    {kTx, Edit::Number, Fld::FiveTTx_Sel, 3},                   // 21
+    {"CL_5TTx_TxCode", kTx, Edit::TxCode, Fld::FiveTTx_InputDigit},
+    {"CL_5TTx_InputDigit", kTx, Edit::Number, Fld::FiveTTx_InputDigit, kCodeDigits},  // the code's digit count
+    {"CL_5TTx_Text", kTx, Edit::Text},
+    {"CL_5TTx_Update", kTx, Edit::OnOff, Fld::FiveTTx_Update},
+    {"CL_5TTx_AbcDec", kTx, Edit::OnOff, Fld::FiveTTx_AbcDec},
+    {"CL_5TTx_AbcAud", kTx, Edit::OnOff, Fld::FiveTTx_AbcAud},
+    {"CL_5TTx_Sel", kTx, Edit::Number, Fld::FiveTTx_Sel, 3},
     // Two-tone codes (rows 1..10): the options beside the receive tones.
-    {k2T, Edit::OnOff, Fld::TwoT_GroupCall},      // 22
-    {k2T, Edit::Text},                            // 23
-    {k2T, Edit::OnOff, Fld::TwoT_Bell},           // 24
-    {k2T, Edit::OnOff, Fld::TwoT_ANS},            // 25
-    {k2T, Edit::OnOff, Fld::TwoT_EXO},            // 26
-    {k2T, Edit::OnOff, Fld::TwoT_Beep},           // 27
-    {k2T, Edit::OnOff, Fld::TwoT_AutoTx},         // 28
-    {k2T, Edit::OnOff, Fld::TwoT_Stun},           // 29
-    {k2T, Edit::OnOff, Fld::TwoT_Scan},           // 30
-    {k2T, Edit::Number, Fld::TwoT_Sfunc, 15},     // 31
-    {k2T, Edit::Number, Fld::TwoT_Code_Type, 3},  // 32
+    {"CL_2T_GroupCall", k2T, Edit::OnOff, Fld::TwoT_GroupCall},
+    {"CL_2T_Text", k2T, Edit::Text},
+    {"CL_2T_Bell", k2T, Edit::OnOff, Fld::TwoT_Bell},
+    {"CL_2T_ANS", k2T, Edit::OnOff, Fld::TwoT_ANS},
+    {"CL_2T_EXO", k2T, Edit::OnOff, Fld::TwoT_EXO},
+    {"CL_2T_Beep", k2T, Edit::OnOff, Fld::TwoT_Beep},
+    {"CL_2T_AutoTx", k2T, Edit::OnOff, Fld::TwoT_AutoTx},
+    {"CL_2T_Stun", k2T, Edit::OnOff, Fld::TwoT_Stun},
+    {"CL_2T_Scan", k2T, Edit::OnOff, Fld::TwoT_Scan},
+    {"CL_2T_Sfunc", k2T, Edit::Number, Fld::TwoT_Sfunc, 15},
+    {"CL_2T_Code_Type", k2T, Edit::Number, Fld::TwoT_Code_Type, 3},
     // Two-tone transmit tone pairs (rows 0..9).
-    {k2TTx, Edit::Tone, Fld::TwoTTx_Freq_1st},  // 33
-    {k2TTx, Edit::Tone, Fld::TwoTTx_Freq_2nd},  // 34
-}};
+    {"CL_2TTx_Freq_1st", k2TTx, Edit::Tone, Fld::TwoTTx_Freq_1st},
+    {"CL_2TTx_Freq_2nd", k2TTx, Edit::Tone, Fld::TwoTTx_Freq_2nd},
+});
 
 CellResult Cell(CellContext& c, cmcCellCapsule& r, std::int32_t which) {
     return Field(c, r, kCells[static_cast<std::size_t>(which)]);
 }
 
-constexpr CellRow kRows[] = {
-    Row("CL_5TRx_RxCode", Cell, 0),       Row("CL_5TRx_Text", Cell, 1),
-    Row("CL_5TRx_IdDec", Cell, 2),        Row("CL_5TRx_Bell", Cell, 3),
-    Row("CL_5TRx_EmerCancel", Cell, 4),   Row("CL_5TRx_Abc", Cell, 5),
-    Row("CL_5TRx_Exo", Cell, 6),          Row("CL_5TRx_Beep", Cell, 7),
-    Row("CL_5TRx_AutoTx", Cell, 8),       Row("CL_5TRx_Aud", Cell, 9),
-    Row("CL_5TRx_Stun", Cell, 10),        Row("CL_5TRx_Scan", Cell, 11),
-    Row("CL_5TRx_Sfunc", Cell, 12),       Row("CL_5TRx_CompareDigit", Cell, 13),
-    Row("CL_5TRx_CompareTone", Cell, 14), Row("CL_5TTx_TxCode", Cell, 15),
-    Row("CL_5TTx_InputDigit", Cell, 16),  Row("CL_5TTx_Text", Cell, 17),
-    Row("CL_5TTx_Update", Cell, 18),      Row("CL_5TTx_AbcDec", Cell, 19),
-    Row("CL_5TTx_AbcAud", Cell, 20),      Row("CL_5TTx_Sel", Cell, 21),
-    Row("CL_2T_GroupCall", Cell, 22),     Row("CL_2T_Text", Cell, 23),
-    Row("CL_2T_Bell", Cell, 24),          Row("CL_2T_ANS", Cell, 25),
-    Row("CL_2T_EXO", Cell, 26),           Row("CL_2T_Beep", Cell, 27),
-    Row("CL_2T_AutoTx", Cell, 28),        Row("CL_2T_Stun", Cell, 29),
-    Row("CL_2T_Scan", Cell, 30),          Row("CL_2T_Sfunc", Cell, 31),
-    Row("CL_2T_Code_Type", Cell, 32),     Row("CL_2TTx_Freq_1st", Cell, 33),
-    Row("CL_2TTx_Freq_2nd", Cell, 34),
-};
+constexpr auto kRows = IndexedRows(kCells, Cell);
 
 }  // namespace
 
