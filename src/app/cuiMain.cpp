@@ -213,7 +213,12 @@ void cuiMain::OnMenuClick(const ItemPath& item) {
     cuiMenuItem* entry = menu_->ItemAt(item);
     if (!entry) return;
     cmcCellObj cell = entry->cell;  // the command may rebuild the menu under us
-    RunCell(cell, cellkey::kEnter);
+    if (cell.key.category == CategoryOf("CT_PopupMenu")) {
+        // The Edit menu mirrors the current cell's popup menu: its items act on that cell.
+        if (cuiSheet* grid = sheets_.Grid()) grid->PopupCommand(cell);
+    } else {
+        RunCell(cell, cellkey::kEnter);
+    }
     ShowMenus();
     ShowToolbar();
 }

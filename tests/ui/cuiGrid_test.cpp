@@ -192,6 +192,28 @@ TEST_F(ProgramFixture, ARightClickOpensThePopupAndTheEditMenuShowsTheSameItems) 
     EXPECT_TRUE(mirrored.contains("Edit...")) << mirrored.join(",").toStdString();
 }
 
+TEST_F(ProgramFixture, EditFromThePopupOrTheEditMenuOpensTheCellsEditor) {
+    controller.OpenSheetRef("GI_Sheet_Common");
+    cuiGrid* grid = form.grid();
+    ASSERT_NE(grid->sheet(), nullptr);
+    const auto rect = grid->sheet()->CellRect(1, 1);  // the user password
+    ASSERT_TRUE(rect);
+    grid->setPopupRunner([](QMenu& menu, const QPoint&) { return menu.actions().value(0); });
+    Click(grid->viewport(), QPoint(rect->left + 3, rect->top + 3), Qt::RightButton);
+    EXPECT_TRUE(grid->sheet()->EditorOpen()) << "the popup's Edit...";
+    grid->sheet()->CancelEditor();
+
+    QMenu* edit = EditMenu();
+    ASSERT_NE(edit, nullptr);
+    QMetaObject::invokeMethod(edit, "aboutToShow", Qt::DirectConnection);
+    QAction* item = nullptr;
+    for (QAction* a : edit->actions())
+        if (a->text() == "Edit...") item = a;
+    ASSERT_NE(item, nullptr);
+    item->trigger();
+    EXPECT_TRUE(grid->sheet()->EditorOpen()) << "the Edit menu's Edit...";
+}
+
 TEST_F(ProgramFixture, TheScrollPositionAndCurrentCellSurviveClosingAndReopeningTheNode) {
     controller.OpenSheetRef("GI_Sheet_BankOp");
     cuiGrid* grid = form.grid();
