@@ -7,7 +7,7 @@
 #include "overlay/cmcFCache.h"
 #include "overlay/cmcGTex.h"
 #include "platform/doubles/ScriptedDialogs.h"
-#include "support/SheetSupport.h"
+#include "support/CellTest.h"
 #include "values/KeyCodes.h"
 #include "values/ProcessCell.h"
 
@@ -77,10 +77,9 @@ struct BankSheet : CellSheetServices {
     std::optional<RecordRange> RecordRows() const override { return rows; }
 };
 
-class BankCellsTest : public ::testing::Test {
+class BankCellsTest : public testsupport::CellTest {
 protected:
     BankCellsTest() {
-        EXPECT_TRUE(AttachProductOverlay(product));
         // Bank 0: channels 0-1, bank 1: 2-4, bank 2: 5.
         PutBankCounts(image(), {2, 3, 1});
         PutChannel(image(), 0, 146'520'000, "CALLING     ", 0x01);
@@ -95,31 +94,15 @@ protected:
 
     cmcCellCapsule Run(const std::string& binding, CellMode mode, std::int32_t key = 0, std::string text = {},
                        CellSheetServices* onSheet = nullptr) {
-        cell = cmcCellObj{};
-        ParseCell(cell, "{(%" + binding + ")}", nullptr, nullptr);
-        cmcCellCapsule r;
-        r.cell = &cell;
-        r.mode = mode;
-        r.key = key;
-        r.editText = std::move(text);
-        r.sheet = onSheet;
-        lastResult = ProcessCell(context, r);
-        return r;
+        return Evaluate(binding, {.mode = mode, .key = key, .text = std::move(text), .sheet = onSheet});
     }
 
     bool Asked(CellCommand command, std::int32_t argument = 0) const {
         return std::ranges::find(context.commands, std::pair{command, argument}) != context.commands.end();
     }
 
-    cmcGTex product;
-    ScopedGTex useProduct{product};
-    cmcFCache cache;
-    ScopedFCache useCache{cache};
     platform::ScopedScriptedDialogs boxes;
-    testsupport::RecordingContext context;
     BankSheet sheet;
-    cmcCellObj cell;
-    CellResult lastResult = CellResult::None;
 };
 
 TEST(FitCountTest, ChannelsFitWhileTheDataAreaHasRoom) {

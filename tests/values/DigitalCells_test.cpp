@@ -5,7 +5,7 @@
 #include "overlay/cmcCellObj.h"
 #include "overlay/cmcFCache.h"
 #include "overlay/cmcGTex.h"
-#include "support/SheetSupport.h"
+#include "support/CellTest.h"
 #include "values/KeyCodes.h"
 #include "values/ProcessCell.h"
 
@@ -21,29 +21,15 @@ namespace {
 constexpr int kLmrMobile = 4;
 constexpr int kLmrP25Handheld = 1;
 
-class DigitalCellsTest : public ::testing::Test {
+class DigitalCellsTest : public testsupport::CellTest {
 protected:
-    DigitalCellsTest() {
-        EXPECT_TRUE(AttachProductOverlay(product));
-        context.kind = kLmrP25Handheld;
-    }
+    DigitalCellsTest() { context.kind = kLmrP25Handheld; }
 
     cmcCellCapsule Run(const std::string& binding, CellMode mode = CellMode::Draw, std::string text = {},
                        std::int32_t key = 0) {
-        cell = cmcCellObj{};
-        ParseCell(cell, "{(%" + binding + ")}", nullptr, nullptr);
-        cmcCellCapsule r;
-        r.cell = &cell;
-        r.mode = mode;
-        r.editText = std::move(text);
-        r.key = key;
-        ProcessCell(context, r);
-        return r;
+        return Evaluate(binding, {.mode = mode, .key = key, .text = std::move(text)});
     }
 
-    void Bytes(std::int32_t address, std::initializer_list<std::uint8_t> bytes) {
-        for (std::uint8_t b : bytes) context.image.SetByte(address++, b);
-    }
     std::vector<std::uint8_t> Image() {
         std::vector<std::uint8_t> out(static_cast<std::size_t>(cmcEeprom::kImageSize));
         for (std::size_t i = 0; i < out.size(); ++i) out[i] = context.image.GetByte(static_cast<std::int32_t>(i));
@@ -82,12 +68,6 @@ protected:
         }
     }
 
-    cmcGTex product;
-    ScopedGTex useProduct{product};
-    cmcFCache cache;
-    ScopedFCache useCache{cache};
-    testsupport::RecordingContext context;
-    cmcCellObj cell;
 };
 
 constexpr std::int32_t kUnit3 = 0x18052 + 16 * 3;   // inventory record 3

@@ -4,7 +4,7 @@
 #include "overlay/cmcCellObj.h"
 #include "overlay/cmcFCache.h"
 #include "overlay/cmcGTex.h"
-#include "support/SheetSupport.h"
+#include "support/CellTest.h"
 #include "values/KeyCodes.h"
 #include "values/ProcessCell.h"
 
@@ -20,27 +20,13 @@ constexpr int kPmrHandheld = 2;
 constexpr int kLmrP25Handheld = 1;
 constexpr int kBiisPmrHandheld = 3;
 
-class SignallingCellsTest : public ::testing::Test {
+class SignallingCellsTest : public testsupport::CellTest {
 protected:
-    SignallingCellsTest() { EXPECT_TRUE(AttachProductOverlay(product)); }
-
     cmcCellCapsule Run(const std::string& binding, CellMode mode = CellMode::Draw, std::string text = {},
                        std::uint32_t index = 0, const cmcCellCapsule* linked = nullptr) {
-        cell = cmcCellObj{};
-        ParseCell(cell, "{(%" + binding + ")}", nullptr, nullptr);
-        cmcCellCapsule r;
-        r.cell = &cell;
-        r.mode = mode;
-        r.editText = std::move(text);
-        r.index = index;
-        r.linked = linked;
-        ProcessCell(context, r);
-        return r;
+        return Evaluate(binding, {.mode = mode, .text = std::move(text), .index = index, .linked = linked});
     }
 
-    void Bytes(std::int32_t address, std::initializer_list<std::uint8_t> bytes) {
-        for (std::uint8_t b : bytes) context.image.SetByte(address++, b);
-    }
     std::vector<std::uint8_t> Read(std::int32_t address, int count) {
         std::vector<std::uint8_t> out;
         for (int i = 0; i < count; ++i) out.push_back(context.image.GetByte(address + i));
@@ -62,12 +48,6 @@ protected:
         r.store(4, channel);
     }
 
-    cmcGTex product;
-    ScopedGTex useProduct{product};
-    cmcFCache cache;
-    ScopedFCache useCache{cache};
-    testsupport::RecordingContext context;
-    cmcCellObj cell;
 };
 
 constexpr std::uint8_t kBoth = kMarkFlagError | kMarkFlagWarning;

@@ -4,7 +4,7 @@
 #include "overlay/cmcCellObj.h"
 #include "overlay/cmcFCache.h"
 #include "overlay/cmcGTex.h"
-#include "support/SheetSupport.h"
+#include "support/CellTest.h"
 #include "values/KeyCodes.h"
 #include "values/ProcessCell.h"
 
@@ -19,27 +19,14 @@ constexpr std::int32_t kRxCode = 0x178B5;  // receive code n at kRxCode + 33n
 constexpr std::int32_t kTxDigits = 0x13E50, kTxName = 0x176F5;
 constexpr std::int32_t kTwoToneOptions = 0x16DDB, kTwoToneTx = 0x17A28;
 
-class ToneCodeCellsTest : public ::testing::Test {
+class ToneCodeCellsTest : public testsupport::CellTest {
 protected:
-    ToneCodeCellsTest() {
-        EXPECT_TRUE(AttachProductOverlay(product));
-        context.image.Fill(0x5A);  // every byte nobody set is noticed when it changes
-    }
+    // A mobile LMR model; every byte nobody set is noticed when it changes.
+    ToneCodeCellsTest() { context.image.Fill(0x5A); }
 
     cmcCellCapsule Run(const std::string& binding, CellMode mode = CellMode::Draw, std::string text = {},
                        std::int32_t key = 0) {
-        cell = cmcCellObj{};
-        ParseCell(cell, "{(%" + binding + ")}", nullptr, nullptr);
-        cmcCellCapsule r;
-        r.cell = &cell;
-        r.mode = mode;
-        r.editText = std::move(text);
-        r.key = key;
-        ProcessCell(context, r);
-        return r;
-    }
-    void Bytes(std::int32_t address, std::initializer_list<std::uint8_t> bytes) {
-        for (std::uint8_t b : bytes) context.image.SetByte(address++, b);
+        return Evaluate(binding, {.mode = mode, .key = key, .text = std::move(text)});
     }
     // The image as it was, with `bytes` written from `address` on.
     cmcEeprom With(const cmcEeprom& before, std::int32_t address, std::initializer_list<std::uint8_t> bytes) {
@@ -50,13 +37,6 @@ protected:
     void ExpectShown(std::initializer_list<std::pair<const char*, const char*>> cells) {
         for (const auto& [binding, text] : cells) EXPECT_EQ(Run(binding).displayText, text) << binding;
     }
-
-    cmcGTex product;
-    ScopedGTex useProduct{product};
-    cmcFCache cache;
-    ScopedFCache useCache{cache};
-    testsupport::RecordingContext context;  // a mobile LMR model
-    cmcCellObj cell;
 };
 
 TEST_F(ToneCodeCellsTest, AReceiveCodeShowsAndTakesItsDigitsAndOptions) {

@@ -4,7 +4,7 @@
 #include "overlay/cmcCellObj.h"
 #include "overlay/cmcFCache.h"
 #include "overlay/cmcGTex.h"
-#include "support/SheetSupport.h"
+#include "support/CellTest.h"
 #include "values/KeyCodes.h"
 #include "values/ProcessCell.h"
 
@@ -22,21 +22,11 @@ constexpr std::int32_t kSiteNames = 0x16DF9;       // 12 characters per site
 constexpr std::int32_t kSiteOptions = 0x196EE;     // 2 bytes per site, bit 7 of the first = area bit
 constexpr std::int32_t kScanLists = 0x17499;       // 28 bytes per list
 
-class TrunkingCellsTest : public ::testing::Test {
+class TrunkingCellsTest : public testsupport::CellTest {
 protected:
-    TrunkingCellsTest() { EXPECT_TRUE(AttachProductOverlay(product)); }
-
     cmcCellCapsule Run(const std::string& binding, CellMode mode = CellMode::Draw, std::int32_t key = 0,
                        std::string text = {}) {
-        cell = cmcCellObj{};
-        ParseCell(cell, "{(%" + binding + ")}", nullptr, nullptr);
-        cmcCellCapsule r;
-        r.cell = &cell;
-        r.mode = mode;
-        r.key = key;
-        r.editText = std::move(text);
-        ProcessCell(context, r);
-        return r;
+        return Evaluate(binding, {.mode = mode, .key = key, .text = std::move(text)});
     }
 
     // One edit on a cell: afterwards exactly `bytes` from `address` on differ from before,
@@ -44,19 +34,10 @@ protected:
     void ExpectEditWrites(const std::string& binding, CellMode mode, std::int32_t key, const char* typed,
                           std::int32_t address, const std::vector<std::uint8_t>& bytes);
 
-    void Bytes(std::int32_t address, std::initializer_list<std::uint8_t> bytes) {
-        for (std::uint8_t b : bytes) context.image.SetByte(address++, b);
-    }
     void Text(std::int32_t address, const std::string& text) {
         for (char ch : text) context.image.SetByte(address++, static_cast<std::uint8_t>(ch));
     }
 
-    cmcGTex product;
-    ScopedGTex useProduct{product};
-    cmcFCache cache;
-    ScopedFCache useCache{cache};
-    testsupport::RecordingContext context;
-    cmcCellObj cell;
 };
 
 // The addresses whose bytes differ between two images.
