@@ -36,10 +36,13 @@ Channel ChannelOf(CellContext& c) {
 }
 
 constexpr auto Store = cells::StoreRow;
+using cells::RowOf;
 
 // --- Choice cells --------------------------------------------------------------------------
 
-enum class Rule { None, GreyWhenDigital, GreyWhenAnalog, Moni, Sel, ErrorWhenSet, WarnWhenClear };
+enum class Rule {
+    None, GreyWhenDigital, GreyWhenAnalog, GreyWhenScramblerOff, Moni, Sel, ErrorWhenSet, WarnWhenClear,
+};
 
 struct ChoiceCell {
     Fld field;
@@ -71,11 +74,40 @@ constexpr ChoiceCell kChoiceCells[] = {
     {Fld::Mch_Dig_Sig, {kOnOff}, Rule::GreyWhenAnalog},
     {Fld::Mch_Form, {"GI_Sheet_Sel_Mch_Form"}},
     {Fld::Mch_Scrm_On, {"GI_Sheet_Sel_Mch_ScrmOn"}, Rule::GreyWhenDigital},
+    {Fld::Mch_Inh, {"GI_Sheet_Sel_Mch_CH_Inh"}},
+    {Fld::Mch_AutoChScan, {kOnOff}},
+    {Fld::Mch_AutoReset,
+     {kOnOff, kOnOff, "GI_Sheet_Sel_Mch_AutoReset_Pmr", "GI_Sheet_Sel_Mch_AutoReset_Pmr"}},
+    {Fld::Mch_2Tone, {"GI_Sheet_Sel_Mch_2Tone"}, Rule::GreyWhenDigital},
+    {Fld::Mch_Log, {"GI_Sheet_Sel_Mch_Log"}},
+    {Fld::Mch_Scan_Inc, {kOnOff}},
+    {Fld::Mch_Scrm_Type, {"GI_Sheet_Sel_Mch_ScrmType"}, Rule::GreyWhenScramblerOff},
+    {Fld::Mch_SQL_Type, {"GI_Sheet_Sel_Mch_SqlType"}, Rule::GreyWhenDigital},
+    {Fld::Mch_Pos, {kOnOff}},
+    {Fld::Mch_RxCNo, {"GI_Sheet_Sel_Mch_RxCNo"}, Rule::GreyWhenDigital},
+    {Fld::Mch_RxCNo2, {"GI_Sheet_Sel_Mch_RxCNo"}, Rule::GreyWhenDigital},
+    {Fld::Mch_Msk_Sig, {kOnOff}, Rule::GreyWhenDigital},
+    {Fld::Mch_Msk_Log, {kOnOff}, Rule::GreyWhenDigital},
+    {Fld::Mch_Msk_SendStatus, {"GI_Sheet_Sel_Mch_MskStatus"}, Rule::GreyWhenDigital},
+    {Fld::Mch_Msk_Rpt, {kOnOff}, Rule::GreyWhenDigital},
+    {Fld::Mch_Msk_Stn, {kOnOff}, Rule::GreyWhenDigital},
+    {Fld::Mch_Msk_RxCNo, {"GI_Sheet_Sel_Mch_MskRxCNo"}, Rule::GreyWhenDigital},
 };
 enum ChoiceIndex : std::int32_t {
     kTxInh, kNar, kRfPo, kLockout, kMoni, kSel, kCall, kPtt, kChMute, kTot, kPwrSave, kCompander, kFastMute,
-    kDigSig, kForm, kScrmOn,
+    kDigSig, kForm, kScrmOn, kInh, kAutoChScan, kAutoReset, k2Tone, kLog, kScanInc, kScrmType, kSqlType, kPos,
+    kRxCNo, kRxCNo2, kMskSig, kMskLog, kMskSendStatus, kMskRpt, kMskStn, kMskRxCNo,
 };
+
+// Whether a field is drawn grey on this channel.
+bool Greyed(Rule rule, const Channel& ch, const RecordAccessor& record) {
+    switch (rule) {
+        case Rule::GreyWhenDigital: return ch.digital;
+        case Rule::GreyWhenAnalog: return !ch.digital;
+        case Rule::GreyWhenScramblerOff: return ch.digital || record.get(Fld::Mch_Scrm_On) == 0;
+        default: return false;
+    }
+}
 
 // The marks a value gets on a digital channel of a BIIS PMR model.
 std::uint8_t MarksOf(Rule rule, std::uint32_t value) {
@@ -95,14 +127,23 @@ CellResult ChoiceField(CellContext& c, cmcCellCapsule& r, std::int32_t index) {
     const std::string_view list = cell.lists[static_cast<std::size_t>(layout)].empty() ? cell.lists[0]
                                                                                       : cell.lists[static_cast<std::size_t>(layout)];
     CellResult result = CellResult::None;
-    if (cells::EditRecordChoice(c, r, result, cell.field, list) && cell.option) r.changeFlags |= kChangeImage;
-    const auto value = record.get(cell.field);
+    const std::uint32_t scramblerType = record.get(Fld::Mch_Scrm_Type);
+    auto value = static_cast<std::int32_t>(record.get(cell.field));
+    if (editors::EditChoice(r, result, value, list, cells::kFlex0)) {
+        record.set(cell.field, static_cast<std::uint32_t>(value));
+        // The scrambler code counts from 1 under type 2 only in what it shows: a new type
+        // keeps the code the radio holds.
+        if (cell.field == Fld::Mch_Scrm_Type) {
+            const std::uint32_t code = record.get(Fld::Mch_Scrm_Code);
+            const bool was2 = scramblerType == 2, is2 = static_cast<std::uint32_t>(value) == 2;
+            if (was2 != is2) record.set(Fld::Mch_Scrm_Code, is2 ? code + 1 : code - 1);
+        }
+        Store(c, r);
+        if (cell.option) r.changeFlags |= kChangeImage;
+    }
     const Channel ch = ChannelOf(c);
     if (ch.biisDigital) r.markFlags |= MarksOf(cell.rule, static_cast<std::uint32_t>(value));
-    if (r.mode == CellMode::Draw &&
-        ((cell.rule == Rule::GreyWhenDigital && ch.digital) || (cell.rule == Rule::GreyWhenAnalog && !ch.digital))) {
-        r.fontColour = kNotApplicable;
-    }
+    if (r.mode == CellMode::Draw && Greyed(cell.rule, ch, record)) r.fontColour = kNotApplicable;
     return result;
 }
 
@@ -202,6 +243,142 @@ CellResult RowNumber(CellContext&, cmcCellCapsule& r, std::int32_t) {
     return CellResult::None;
 }
 
+// The scrambler code: 0..255 as the radio holds it, shown from 1 under scrambler type 2.
+CellResult ScramblerCode(CellContext& c, cmcCellCapsule& r, std::int32_t) {
+    RecordAccessor& record = c.Records();
+    const bool fromOne = record.get(Fld::Mch_Scrm_Type) == 2;
+    auto value = static_cast<std::int32_t>(record.get(Fld::Mch_Scrm_Code));
+    CellResult result = CellResult::None;
+    const editors::SettingSpec spec{.min = fromOne ? 1 : 0, .max = fromOne ? 256 : 255, .wrap = false};
+    if (editors::EditSetting(r, result, value, spec) && r.mode != CellMode::Draw) {
+        record.set(Fld::Mch_Scrm_Code, static_cast<std::uint32_t>(value));
+        Store(c, r);
+    }
+    if (r.mode == CellMode::Draw && Greyed(Rule::GreyWhenScramblerOff, ChannelOf(c), record)) {
+        r.fontColour = kNotApplicable;
+    }
+    return result;
+}
+
+// The three per-channel bytes of the LMR layouts, each with two readings: the conventional
+// one (_C: the byte as a number, 0..255) for a channel of a conventional bank, and the LTR
+// one (_L: the home repeater 1..20, the station 0..255, the group ID 1..254) for a channel
+// of a bank that trunks as LTR. The reading that does not apply to the channel's bank is grey.
+struct TrunkByte {
+    Fld field;
+    std::int32_t ltrMin, ltrMax;
+};
+constexpr std::array<TrunkByte, 3> kTrunkBytes = {{
+    {Fld::Mch_Rpt, 1, 20},
+    {Fld::Mch_Stn, 0, 255},
+    {Fld::Mch_Id, 1, 254},
+}};
+
+// data = 2 * byte + (1 for the LTR reading).
+CellResult TrunkingByte(CellContext& c, cmcCellCapsule& r, std::int32_t data) {
+    const TrunkByte& byte = kTrunkBytes[static_cast<std::size_t>(data / 2)];
+    const bool ltr = (data & 1) != 0;
+    RecordAccessor& record = c.Records();
+    auto value = static_cast<std::int32_t>(record.get(byte.field));
+    CellResult result = CellResult::None;
+    const editors::SettingSpec spec{.min = ltr ? byte.ltrMin : 0, .max = ltr ? byte.ltrMax : 255, .wrap = false};
+    // A byte outside the LTR range is shown at its nearest end, but written only by an edit.
+    if (editors::EditSetting(r, result, value, spec) && r.mode != CellMode::Draw) {
+        record.set(byte.field, static_cast<std::uint32_t>(value));
+        Store(c, r);
+    }
+    if (r.mode == CellMode::Draw) {
+        const bool ltrBank = record.bankBitB(record.bankOfChannel(RowOf(r)));
+        if (ltrBank != ltr) r.fontColour = kNotApplicable;
+    }
+    return result;
+}
+
+// The channel's own P25 unit identifier (24 bits of a 32-bit field; the high byte is kept),
+// in hexadecimal or decimal. It means nothing on an analog channel.
+CellResult UnitId(CellContext& c, cmcCellCapsule& r, std::int32_t decimal) {
+    RecordAccessor& record = c.Records();
+    const std::uint32_t held = record.get(Fld::Mch_Unit);
+    std::uint32_t value = held & 0xFFFFFF;
+    CellResult result = CellResult::None;
+    bool changed = false;
+    if (decimal) {
+        auto number = static_cast<std::int32_t>(value);
+        changed = editors::EditPaddedNumber(r, result, number, 8, 0, 0xFFFFFF, true);
+        value = static_cast<std::uint32_t>(number);
+    } else {
+        changed = editors::EditHexDigits(r, result, value, 6, true);
+    }
+    if (changed) {
+        record.set(Fld::Mch_Unit, (held & 0xFF000000u) | (value & 0xFFFFFF));
+        Store(c, r);
+    }
+    if (r.mode == CellMode::Draw && record.get(Fld::Mch_Form) == static_cast<std::uint32_t>(Form::Analog)) {
+        r.fontColour = kNotApplicable;
+    }
+    return result;
+}
+
+// The talk group a P25 channel calls: a number 0..255 as the radio holds it (the talk-group
+// table has 250 rows). It means nothing on an analog channel.
+CellResult TalkGroup(CellContext& c, cmcCellCapsule& r, std::int32_t) {
+    RecordAccessor& record = c.Records();
+    auto value = static_cast<std::int32_t>(record.get(Fld::Mch_TG_List));
+    CellResult result = CellResult::None;
+    if (editors::EditSetting(r, result, value, {.min = 0, .max = 255, .wrap = false})) {
+        record.set(Fld::Mch_TG_List, static_cast<std::uint32_t>(value));
+        Store(c, r);
+    }
+    if (r.mode == CellMode::Draw && record.get(Fld::Mch_Form) == static_cast<std::uint32_t>(Form::Analog)) {
+        r.fontColour = kNotApplicable;
+    }
+    return result;
+}
+
+// The channel's marks: the three channels the radio keeps by number (the words at 0x13B80,
+// 0x13B82 and 0x168F4; 0xFFFF names none), shown as "123" with '-' for a mark this channel
+// does not carry. Setting a mark moves it here from the channel that had it (the third
+// also switches its mark on); taking it off leaves it on no channel. The one cell that
+// works on a channel not in use: blank channels may carry marks.
+constexpr std::uint8_t kMarks =
+    RecordAccessor::kFlagMarkA | RecordAccessor::kFlagMarkB | RecordAccessor::kFlagMarkC;
+struct MarkWord {
+    std::uint8_t flag;
+    std::int32_t address;
+};
+constexpr std::array<MarkWord, 3> kMarkWords = {{
+    {RecordAccessor::kFlagMarkA, 0x13B80},
+    {RecordAccessor::kFlagMarkB, 0x13B82},
+    {RecordAccessor::kFlagMarkC, 0x168F4},
+}};
+
+CellResult ChannelMarks(CellContext& c, cmcCellCapsule& r, std::int32_t) {
+    RecordAccessor& record = c.Records();
+    if (PastTheRecords(r)) return CellResult::None;
+    const std::uint8_t before = record.flags & kMarks;
+    std::uint32_t bits = static_cast<std::uint32_t>(before) << 1;  // marks 1..3
+    CellResult result = CellResult::None;
+    if (!editors::EditBits(r, result, bits, 1, 3)) return result;
+    const auto marks = static_cast<std::uint8_t>((bits >> 1) & kMarks);
+    record.flags = static_cast<std::uint8_t>((record.flags & ~kMarks) | marks);
+    if (marks & RecordAccessor::kFlagMarkC) record.flags &= static_cast<std::uint8_t>(~RecordAccessor::kFlagOption);
+    Store(c, r);
+    // The record sets the marks it carries; one it gave up names no channel.
+    for (const MarkWord& mark : kMarkWords) {
+        if ((before & mark.flag) == 0 || (marks & mark.flag) != 0) continue;
+        c.Image().SetByte(mark.address, 0xFF);
+        c.Image().SetByte(mark.address + 1, 0xFF);
+        r.changeFlags |= kChangeImage;
+    }
+    return result;
+}
+
+// The channel's number in the radio's one table of 512, from 1 (read only).
+CellResult ChannelNumber(CellContext&, cmcCellCapsule& r, std::int32_t) {
+    if (!PastTheRecords(r)) r.displayText = std::to_string(RowOf(r) + 1);
+    return CellResult::None;
+}
+
 constexpr CellRow kRows[] = {
     Row("CL_Mch_FreqR", Frequency, 0),
     Row("CL_Mch_FreqT", Frequency, 1),
@@ -229,6 +406,36 @@ constexpr CellRow kRows[] = {
     Row("CL_Mch_Dig_Sig", ChoiceField, kDigSig),
     Row("CL_Mch_Form", ChoiceField, kForm),
     Row("CL_Mch_Scrm_On", ChoiceField, kScrmOn),
+    Row("CL_Mch_Inh", ChoiceField, kInh),
+    Row("CL_Mch_AutoChScan", ChoiceField, kAutoChScan),
+    Row("CL_Mch_AutoReset", ChoiceField, kAutoReset),
+    Row("CL_Mch_2Tone", ChoiceField, k2Tone),
+    Row("CL_Mch_Log", ChoiceField, kLog),
+    Row("CL_Mch_Log_Pmr", ChoiceField, kLog),
+    Row("CL_Mch_Scan_Inc", ChoiceField, kScanInc),
+    Row("CL_Mch_Scrm_Type", ChoiceField, kScrmType),
+    Row("CL_Mch_SQL_Type", ChoiceField, kSqlType),
+    Row("CL_Mch_Pos", ChoiceField, kPos),
+    Row("CL_Mch_RxCNo", ChoiceField, kRxCNo),
+    Row("CL_Mch_RxCNo2", ChoiceField, kRxCNo2),
+    Row("CL_Mch_Msk_Sig", ChoiceField, kMskSig),
+    Row("CL_Mch_Msk_Log", ChoiceField, kMskLog),
+    Row("CL_Mch_Msk_SendStatus", ChoiceField, kMskSendStatus),
+    Row("CL_Mch_Msk_Rpt", ChoiceField, kMskRpt),
+    Row("CL_Mch_Msk_Stn", ChoiceField, kMskStn),
+    Row("CL_Mch_Msk_RxCNo", ChoiceField, kMskRxCNo),
+    Row("CL_Mch_Scrm_Code", ScramblerCode),
+    Row("CL_Mch_Rpt_C", TrunkingByte, 0),
+    Row("CL_Mch_Rpt_L", TrunkingByte, 1),
+    Row("CL_Mch_Stn_C", TrunkingByte, 2),
+    Row("CL_Mch_Stn_L", TrunkingByte, 3),
+    Row("CL_Mch_Id_C", TrunkingByte, 4),
+    Row("CL_Mch_Id_L", TrunkingByte, 5),
+    Row("CL_Mch_Unit_Hex", UnitId, 0),
+    Row("CL_Mch_Unit_Dec", UnitId, 1),
+    Row("CL_Mch_TG_List", TalkGroup),
+    Row("CL_Mch_Atr", ChannelMarks),
+    Row("CL_Mch_No", ChannelNumber),
 };
 
 }  // namespace

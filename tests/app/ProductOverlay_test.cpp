@@ -173,7 +173,10 @@ TEST_F(ProductOverlayTest, TheChoiceListsOfTheValueCellsBuild) {
                              "GI_Sheet_Sel_Mch_CH_TxInh", "GI_Sheet_Sel_Mch_Lockout_Lmr", "GI_Sheet_Sel_Misc_OnOff",
                              "GI_Sheet_Sel_Misc_OnOff2_I", "GI_Sheet_Sel_MSK_Country_Code",
                              "GI_Sheet_Sel_ScanList_ScanMode", "GI_Sheet_Sel_ScanList_DispText",
-                             "GI_Sheet_Sel_5T_Digit"}) {
+                             "GI_Sheet_Sel_5T_Digit", "GI_Sheet_Sel_Mch_CH_Inh", "GI_Sheet_Sel_Mch_AutoReset_Pmr",
+                             "GI_Sheet_Sel_Mch_2Tone", "GI_Sheet_Sel_Mch_Log", "GI_Sheet_Sel_Mch_ScrmType",
+                             "GI_Sheet_Sel_Mch_SqlType", "GI_Sheet_Sel_Mch_RxCNo", "GI_Sheet_Sel_Mch_MskStatus",
+                             "GI_Sheet_Sel_Mch_MskRxCNo"}) {
         controller.OpenSheetRef(list);
         ASSERT_NE(controller.Sheet()->grid, nullptr) << list;
         EXPECT_TRUE(controller.Sheet()->grid->Enabled()) << list;

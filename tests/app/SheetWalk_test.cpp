@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <set>
 
@@ -49,6 +50,7 @@ std::vector<std::string> SheetsOf(indMain& controller) {
 constexpr CellCategory kChannelCategory = CategoryOf("CT_Mch");
 constexpr CellCategory kBankCategory = CategoryOf("CT_BankOp");
 constexpr CellCategory kAdjustCategory = CategoryOf("CT_ADJ");
+constexpr std::array<std::uint8_t, 4> kInUse = {0x08, 0xBB, 0xB7, 0xC0};  // a receive frequency
 
 // The cells that grow or shrink a bank: the bank table changes and every channel after
 // the bank's end moves.
@@ -120,6 +122,9 @@ TEST_F(SheetWalkTest, EveryBoundCellOfEverySheetTakesItsKeysForEveryModelKind) {
         controller.SetDataDirectory(TRELVIX_BIN_DIR);
         FakeView view;
         controller.BuildMainWindow(view);
+        // The first channel in use (146.52 MHz), so that the channel cells' own cases run on
+        // its row rather than the guard of a row not in use.
+        for (int i = 0; i < 4; ++i) controller.CurrentImage().SetByte(0xFF80 + i, kInUse[static_cast<std::size_t>(i)]);
         for (const std::string& link : SheetsOf(controller)) {
             controller.OpenSheetRef(link);
             ASSERT_TRUE(controller.Sheet() && controller.Sheet()->grid) << link;

@@ -218,25 +218,24 @@ TEST(ProcessCellTest, TheRowGuardEmptiesUnusedRowsAndSendsTypedKeysToTheReceiveF
     BankRows bank;
     bank.rows = {2, 3};
 
-    const std::string yet = " *Yet*";
     struct Case {
         const char* cell;
         std::int32_t key;
-        bool dispatched;   // the cell's own case ran (here: its "*Yet*" text)
-        bool redirected;   // the key goes to the receive frequency of the row
+        const char* shown;  // what the cell's own case shows when it ran, else ""
+        bool redirected;    // the key goes to the receive frequency of the row
     };
-    // CL_Mch_Log and CL_Mch_Atr have no case yet: their "*Yet*" shows that their case ran.
-    // The receive frequency's own case shows an empty text on a row not in use.
+    // CL_Mch_No shows the channel's number and CL_Mch_Atr its marks ("---": none) when
+    // their case runs; the receive frequency's own case shows nothing on a row not in use.
     const Case cases[] = {
-        {"{(%CT_Mch.CL_Mch_Log[3])}", 'A', true, false},                // a channel in use
-        {"{(%CT_Mch.CL_Mch_Log[4])}", 'A', false, true},                // not in use: typing goes to FreqR
-        {"{(%CT_Mch.CL_Mch_Log[4])}", cellkey::kNone, false, false},    // drawn: empty, stays
-        {"{(%CT_Mch.CL_Mch_Log[4])}", cellkey::VirtualKey(cellkey::vk::kRight), true, false},  // not a typed key
-        {"{(%CT_Mch.CL_Mch_Atr[4])}", 'A', true, false},                // the attributes stay
-        {"{(%CT_Mch.CL_Mch_FreqR[4])}", cellkey::kNone, false, false},  // the way into use: no redirect
-        {"{(%CT_Mch.CL_Mch_Atr[5])}", 'A', false, true},                // past the bank: everything empty
-        {"{(%CT_Mch.CL_Mch_Log[5])}", cellkey::VirtualKey(cellkey::vk::kRight), false, false},
-        {"{(%CT_Mch.CL_Mch_FreqR[5])}", 'A', false, false},             // appends a channel: no redirect
+        {"{(%CT_Mch.CL_Mch_No[3])}", 'A', "4", false},                 // a channel in use
+        {"{(%CT_Mch.CL_Mch_No[4])}", 'A', "", true},                   // not in use: typing goes to FreqR
+        {"{(%CT_Mch.CL_Mch_No[4])}", cellkey::kNone, "", false},       // drawn: empty, stays
+        {"{(%CT_Mch.CL_Mch_No[4])}", cellkey::VirtualKey(cellkey::vk::kRight), "5", false},  // not a typed key
+        {"{(%CT_Mch.CL_Mch_Atr[4])}", 'A', "---", false},              // the attributes stay
+        {"{(%CT_Mch.CL_Mch_FreqR[4])}", cellkey::kNone, "", false},    // the way into use: no redirect
+        {"{(%CT_Mch.CL_Mch_Atr[5])}", 'A', "", true},                  // past the bank: everything empty
+        {"{(%CT_Mch.CL_Mch_No[5])}", cellkey::VirtualKey(cellkey::vk::kRight), "", false},
+        {"{(%CT_Mch.CL_Mch_FreqR[5])}", 'A', "", false},               // appends a channel: no redirect
     };
     for (const Case& c : cases) {
         cmcCellObj cell = Cell(c.cell);
@@ -246,7 +245,7 @@ TEST(ProcessCellTest, TheRowGuardEmptiesUnusedRowsAndSendsTypedKeysToTheReceiveF
         request.sheet = &bank;
         ProcessCell(context, request);
         SCOPED_TRACE(testing::Message() << c.cell << " key " << c.key);
-        EXPECT_EQ(request.displayText.ends_with(yet), c.dispatched) << request.displayText;
+        EXPECT_EQ(request.displayText, c.shown);
         EXPECT_EQ(request.gotoCell.has_value(), c.redirected);
         if (c.redirected) {
             EXPECT_EQ(*request.gotoCell, (CellKey{CategoryOf("CT_Mch"), CellIdOf("CL_Mch_FreqR"), cell.key.index}));
