@@ -70,6 +70,8 @@ struct SettingCell {
     std::int32_t units = 1;   // Timer: units per second
     int decimals = 0;         // Scaled
     std::int32_t step = 1;    // Setting, Scaled
+    int kept = -1;            // Scaled: digits shown after the point (-1: `decimals`)
+    bool spaceOpens = false;  // Scaled: Space opens the editor instead of stepping
 };
 
 constexpr Field Byte(std::int32_t address, std::uint8_t shift = 0, std::uint8_t width = 8) {
@@ -104,9 +106,9 @@ constexpr SettingCell Timer(std::string_view id, Field field, std::int32_t units
     return c;
 }
 constexpr SettingCell Scaled(std::string_view id, Field field, int decimals, double min, double max,
-                             std::int32_t step) {
+                             std::int32_t step, int kept = -1, bool spaceOpens = false) {
     SettingCell c{id, field, Edit::Scaled};
-    c.decimals = decimals, c.min = min, c.max = max, c.step = step;
+    c.decimals = decimals, c.min = min, c.max = max, c.step = step, c.kept = kept, c.spaceOpens = spaceOpens;
     return c;
 }
 // User set-mode enable bit k: bit 7 - k % 8 of byte 0x168E0 + k / 8 (the first item the
@@ -141,6 +143,9 @@ constexpr SettingCell Count(std::string_view id, std::int32_t address) {
     return Setting(id, Byte(address), 0, 15);
 }
 constexpr std::int32_t kSmTrKeys = 0x16931;  // 14 keys, the same order
+constexpr std::int32_t kCommonOptions = 0x1693F;  // after the trunked keys, 13 bytes
+constexpr std::int32_t kExpOptions = 0x168D8;     // after the user CTCSS tone
+constexpr std::int32_t kMaker = 0x18;             // factory settings, 20 header bytes
 constexpr std::int32_t kDigital = settings::kDigitalSettings;
 
 constexpr SettingCell kCells[] = {
@@ -193,7 +198,8 @@ constexpr SettingCell kCells[] = {
     Choice("CL_Comm_RS232C_Mode", Byte(0x168FC, 4, 2), "GI_Sheet_Sel_Comm_RS232C_Mode"),
     {"CL_Comm_CloneComment1", Bytes(0x16A89, 16), Edit::Text},
     {"CL_Comm_CloneComment2", Bytes(0x16A99, 16), Edit::Text},
-    Timer("CL_Comm_Tot_Reset", Byte(0x1691E), 1, 255, true),
+    // A count of time-out periods (0..15), shown as the radio's menu shows it: " 15.000".
+    Scaled("CL_Comm_Tot_Reset", Byte(0x1691E), 0, 0, 15, 1, 3),
     Timer("CL_Comm_LockoutPenaltyTimer", Byte(0x1691F), 1, 255, true),
     Choice("CL_Comm_LockoutOverride", Bit(0x168FF, 3), kOnOff),
     Choice("CL_Comm_Ctcss_ToneBurst", Bit(0x16907, 7), kOnOff),
@@ -206,6 +212,26 @@ constexpr SettingCell kCells[] = {
     Choice("CL_Comm_TRDataOut", Bit(0x16907, 0), kOnOff),
     Timer("CL_Comm_PwrSave_Timer1", Byte(0x16910), 1, 255, false),
     Timer("CL_Comm_PwrSave_Timer2", Byte(0x16911), 1, 255, false),
+    // Set-mode access, emergency, scrambler and man-down: the free bytes after the trunked
+    // key assignments (0x1693F..0x1694B), and the man-down cycle count at 0x16964.
+    Choice("CL_Comm_SetModeAccess", Bit(kCommonOptions, 7), "GI_Sheet_Sel_Comm_SetModeAccess"),
+    Choice("CL_Comm_Scrm_SyncCapture", Bit(kCommonOptions, 6), kOnOff),
+    Choice("CL_Comm_ManDown_ON", Bit(kCommonOptions, 5), kOnOff),
+    Choice("CL_Comm_Scrm_Type", Bit(kCommonOptions, 4), "GI_Sheet_Sel_Comm_ScrmType"),
+    Choice("CL_Comm_EmerIn", Byte(kCommonOptions, 0, 2), "GI_Sheet_Sel_Comm_EmerIn"),
+    Timer("CL_Comm_EmerTim_On", Byte(kCommonOptions + 1), 1, 255, false),
+    Timer("CL_Comm_EmerTim_Off", Byte(kCommonOptions + 2), 1, 255, false),
+    Timer("CL_Comm_EmerTim_Start", Byte(kCommonOptions + 3), 10, 255, true),
+    Timer("CL_Comm_EmerTim_Sairen", Byte(kCommonOptions + 4), 1, 255, true),
+    Setting("CL_Comm_EmerTim_ReCycle", Byte(kCommonOptions + 5), 0, 255),
+    Setting("CL_Comm_Scrm_GroupCode", Byte(kCommonOptions + 6), 0, 255),
+    Timer("CL_Comm_Scrm_TStartTiming", Byte(kCommonOptions + 7), 100, 255, false),
+    Timer("CL_Comm_ManDown_Timer", Byte(kCommonOptions + 8), 1, 255, false),
+    Timer("CL_Comm_ManDown_TS1", Byte(kCommonOptions + 9), 1, 255, true),
+    Timer("CL_Comm_ManDown_TS2", Byte(kCommonOptions + 10), 1, 255, true),
+    Timer("CL_Comm_ManDown_TS3", Byte(kCommonOptions + 11), 1, 255, true),
+    Timer("CL_Comm_ManDown_Sairen", Byte(kCommonOptions + 12), 1, 255, true),
+    Setting("CL_Comm_ManDown_ReCycle", Byte(0x16964), 0, 255),
     // Extended settings (ID 8).
     Setting("CL_Exp_BeepFreq_Low", Number(0x168DA, 2), 300, 3300, false),
     Setting("CL_Exp_BeepFreq_High", Number(0x168DC, 2), 300, 3300, false),
@@ -218,6 +244,21 @@ constexpr SettingCell kCells[] = {
     Timer("CL_Exp_RxExo_Delay", Byte(0x16915), 10, 255, true),
     Timer("CL_Exp_ExPttDelay", Byte(0x16916), 10, 255, true),
     Choice("CL_Exp_ToneMuteExPtt", Bit(0x16909, 4), kOnOff),
+    // The user CTCSS tone in tenths of a hertz; Space opens the editor (a tone is typed, not
+    // stepped through 2,400 values).
+    Scaled("CL_Exp_UserCtcss", Number(0x168D6, 2), 1, 60.0, 300.0, 1, 1, true),
+    Choice("CL_Exp_DtcsInv_Tx", Bit(kExpOptions, 7), kOnOff),
+    Choice("CL_Exp_DtcsInv_Rx", Bit(kExpOptions, 6), kOnOff),
+    Choice("CL_Exp_RxAf_Filter", Bit(kExpOptions, 5), kOnOff),
+    Choice("CL_Exp_ClShift", Bit(kExpOptions, 4), kOnOff),
+    Choice("CL_Exp_BattTypeChange", Bit(kExpOptions, 3), kOnOff),
+    Choice("CL_Exp_BattChangeMode", Bit(kExpOptions, 2), "GI_Sheet_Sel_Exp_BattChangeMode"),
+    Choice("CL_Exp_Select_ExPttFtsw", Bit(kExpOptions, 0), "GI_Sheet_Sel_Exp_ExPttFtsw"),
+    Setting("CL_Exp_Emer_StartRepeat", Byte(0x168D9), 0, 255),
+    Timer("CL_Exp_PSaveStartTimer_1", Byte(0x168DE), 1, 255, false),
+    Timer("CL_Exp_PSaveStartTimer_2", Byte(0x168DF), 1, 255, false),
+    Choice("CL_Exp_EpttFtsw_C", Byte(0x168E2, 0, 2), "GI_Sheet_Sel_Exp_EpttFtsw"),
+    Choice("CL_Exp_EpttFtsw_S", Byte(0x168E2, 2, 2), "GI_Sheet_Sel_Exp_EpttFtsw"),
     // Scanning (ID 8): the timers of every scan list and how a scan starts.
     Timer("CL_ScanComm_StopTimer", Byte(0x16917), 1, 255, true),
     Timer("CL_ScanComm_StopTimerB", Byte(0x16918), 1, 255, true),
@@ -383,6 +424,34 @@ constexpr SettingCell kCells[] = {
     Choice("CL_Maker_Pll_Type", Byte(0x0B, 0, 2), "GI_Sheet_Sel_Maker_PllType"),
     Choice("CL_Maker_Dtcs_TxPolar", Bit(0x0B, 6), "GI_Sheet_Sel_Maker_DtcsPolar"),
     Choice("CL_Maker_Dtcs_RxPolar", Bit(0x0B, 5), "GI_Sheet_Sel_Maker_DtcsPolar"),
+    // The program's factory settings: EEPROM header bytes kMaker.. (after the PLL values,
+    // before the adjustment values at 0x50), which only a maker-mode clone write sends.
+    Choice("CL_Maker_SqlDelay_Op", Bit(kMaker, 7), kOnOff),
+    Choice("CL_Maker_CtcssDec_PS", Bit(kMaker, 6), kOnOff),
+    Choice("CL_Maker_Digital_TxPolar", Bit(kMaker, 5), "GI_Sheet_Sel_Maker_DtcsPolar"),
+    Choice("CL_Maker_Digital_RxPolar", Bit(kMaker, 4), "GI_Sheet_Sel_Maker_DtcsPolar"),
+    Choice("CL_Maker_SetModeAccess", Bit(kMaker, 3), "GI_Sheet_Sel_Comm_SetModeAccess"),
+    Choice("CL_Maker_PdPol", Bit(kMaker, 2), "GI_Sheet_Sel_Maker_DtcsPolar"),
+    Choice("CL_Maker_ClShift", Bit(kMaker, 1), kOnOff),
+    Choice("CL_Maker_Dtcs_Decode", Bit(kMaker, 0), "GI_Sheet_Sel_Maker_DtcsDecode"),
+    Choice("CL_Maker_MchPitch", Byte(kMaker + 1, 0, 2), "GI_Sheet_Sel_Maker_MchPitch"),
+    Timer("CL_Maker_SqlDelay_ResetTimer", Byte(kMaker + 2), 10, 255, true),
+    Timer("CL_Maker_Sql_SigDetTimer", Byte(kMaker + 3), 1000, 255, false),
+    Timer("CL_Maker_Sql_NoiseDetTimer", Byte(kMaker + 4), 1000, 255, false),
+    Timer("CL_Maker_CtcssTone_Burst", Byte(kMaker + 5), 1000, 255, false),
+    Timer("CL_Maker_CtcssDec_Attack", Byte(kMaker + 6), 1000, 255, false),
+    Timer("CL_Maker_CtcssDec_Release", Byte(kMaker + 7), 1000, 255, false),
+    Timer("CL_Maker_PwrOffTimer", Byte(kMaker + 8), 10, 255, true),
+    Timer("CL_Maker_ON_Timer1", Byte(kMaker + 9), 1000, 255, false),
+    Timer("CL_Maker_ON_Timer2", Byte(kMaker + 10), 1000, 255, false),
+    Timer("CL_Maker_Pll_TxFastTimer", Byte(kMaker + 11), 1000, 255, false),
+    Timer("CL_Maker_Pll_RxFastTimer", Byte(kMaker + 12), 1000, 255, false),
+    Timer("CL_Maker_Pll_TxFastTimer2", Byte(kMaker + 13), 1000, 255, false),
+    Timer("CL_Maker_Pll_RxFastTimer2", Byte(kMaker + 14), 1000, 255, false),
+    Timer("CL_Maker_MuteTimer_Tx", Byte(kMaker + 15), 1000, 255, false),
+    Timer("CL_Maker_MuteTimer_Rx", Byte(kMaker + 16), 1000, 255, false),
+    Scaled("CL_Maker_VcoControl", Number(kMaker + 17, 2), 1, 0, 799.9, 1, 4),
+    Setting("CL_Maker_VcoOutput", Byte(kMaker + 19), 0, 255),
     // Key assignments (ID 8): conventional, then trunked operation.
     Key("CL_KDisp_Key_Conv_RightUp", kConvKeys + 0),
     Key("CL_KDisp_Key_Conv_RightDn", kConvKeys + 1),
@@ -538,10 +607,11 @@ bool EditNumber(CellContext& c, cmcCellCapsule& r, CellResult& result, const Set
         case Edit::Scaled:
             return editors::EditScaled(r, result, value,
                                        {.decimals = cell.decimals,
-                                        .kept = cell.decimals,
+                                        .kept = cell.kept < 0 ? cell.decimals : cell.kept,
                                         .min = cell.min,
                                         .max = cell.max,
-                                        .step = cell.step});
+                                        .step = cell.step,
+                                        .spaceOpensEditor = cell.spaceOpens});
         default:
             return false;
     }

@@ -196,7 +196,7 @@ TEST_F(ProductOverlayTest, EverySelectionListHasRowsAsTallAsTheirText) {
         const std::string list = line.substr(1, line.size() - 1 - 6);
         controller.OpenSheetRef(list);
         ASSERT_TRUE(controller.Sheet() && controller.Sheet()->grid) << list;
-        const cuiSheet& sheet = *controller.Sheet()->grid;
+        cuiSheet& sheet = *controller.Sheet()->grid;
         for (std::int32_t row = 0; row < sheet.RowCount(); ++row) EXPECT_GE(sheet.RowHeight(row), 10) << list << " row " << row;
         ++lists;
     }
@@ -209,11 +209,13 @@ TEST_F(ProductOverlayTest, TheSettingsSheetsBindOnlyBuiltCells) {
     std::set<CellId> built;
     for (const CellRow& row : SettingsCellRows())
         for (CellId id = row.first; id <= row.last; ++id) built.insert(id);
-    for (int kind : {0, 7}) {
+    for (int kind : {0, 1, 4, 7}) {
         settings.modelType = kind;
         indMain controller(settings, events);
-        for (const char* name : {"GI_Sheet_SetMode", "GI_Sheet_KDisp", "GI_Sheet_Exp", "GI_Sheet_CommPort",
-                                 "GI_Sheet_Common", "GI_Sheet_Maker", "GI_Sheet_ScanComm"}) {
+        for (const char* name :
+             {"[St_Common]GI_Sheet_SetMode", "[St_Common]GI_Sheet_KDisp", "[St_Common]GI_Sheet_Exp",
+              "[St_Common]GI_Sheet_CommPort", "[St_Common]GI_Sheet_Common", "[St_Common]GI_Sheet_Maker",
+              "[St_Common]GI_Sheet_ScanComm"}) {
             controller.OpenSheetRef(name);
             ASSERT_NE(controller.Sheet(), nullptr) << name;
             cuiSheet& sheet = *controller.Sheet()->grid;
@@ -238,10 +240,66 @@ TEST_F(ProductOverlayTest, TheSettingsSheetsBindOnlyBuiltCells) {
           "GI_Sheet_Sel_Dials_Conv", "GI_Sheet_Sel_Dials_Conv_BiisPmr", "GI_Sheet_Sel_KDisp_KeyOpt_HL", "GI_Sheet_Sel_KDisp_Tenkey",
           "GI_Sheet_Sel_KDisp_Rotary", "GI_Sheet_Sel_KDisp_DispLines", "GI_Sheet_Sel_KDisp_PwrSW",
           "GI_Sheet_Sel_KDisp_PwrSW_HH", "GI_Sheet_Sel_KDisp_Led", "GI_Sheet_Sel_MSK_SyncWord",
-          "GI_Sheet_Sel_MSK_GpsSentence"}) {
+          "GI_Sheet_Sel_MSK_GpsSentence", "GI_Sheet_Sel_Comm_SetModeAccess", "GI_Sheet_Sel_Comm_ScrmType",
+          "GI_Sheet_Sel_Comm_EmerIn", "GI_Sheet_Sel_Exp_BattChangeMode", "GI_Sheet_Sel_Exp_ExPttFtsw",
+          "GI_Sheet_Sel_Exp_EpttFtsw", "GI_Sheet_Sel_Maker_DtcsDecode", "GI_Sheet_Sel_Maker_MchPitch"}) {
         controller.OpenSheetRef(list);
         ASSERT_NE(controller.Sheet()->grid, nullptr) << list;
         EXPECT_TRUE(controller.Sheet()->grid->Enabled()) << list;
+    }
+}
+
+// The settings sheets are common sheets, so a row of one model family is left out of the
+// sheet on the others: the tree opens them that way, and each conditioned row is there for
+// one kind and absent for the other.
+TEST_F(ProductOverlayTest, SettingsRowsOfOneModelFamilyAreLeftOutOnTheOthers) {
+    const std::set<std::string> settingsSheets = {"GI_Sheet_Common", "GI_Sheet_SetMode", "GI_Sheet_KDisp",
+                                                  "GI_Sheet_Exp",    "GI_Sheet_CommPort", "GI_Sheet_ScanComm",
+                                                  "GI_Sheet_Maker"};
+    for (int kind = 0; kind < 8; ++kind) {
+        settings.modelType = kind;
+        indMain controller(settings, events);
+        controller.BuildTree();
+        controller.Tree()->ForEach([&](cuiTreeNode& node, const ItemPath&) {
+            const SheetRef ref = ParseSheetRef(node.Link());
+            if (settingsSheets.contains(ref.key)) {
+                EXPECT_EQ(ref.style, "St_Common") << node.Link();
+            }
+        });
+    }
+    struct Case {
+        const char* sheet;
+        const char* cell;
+        int with, without;  // model kinds: 0 LMR, 1 LMR P25, 2 PMR, 3 BIIS PMR; +4 mobile
+    };
+    const Case cases[] = {
+        {"GI_Sheet_Exp", "CL_Exp_Ignition", 4, 0},                   // mobile, handheld
+        {"GI_Sheet_Exp", "CL_Exp_BattTypeChange", 0, 4},             // handheld, mobile
+        {"GI_Sheet_Common", "CL_Comm_ManDown_ON", 2, 6},             // handheld, mobile
+        {"GI_Sheet_SetMode", "CL_SetM_Backlight_HH", 0, 4},          // handheld, mobile
+        {"GI_Sheet_SetMode", "CL_SetM_Backlight", 4, 0},             // mobile, handheld
+        {"GI_Sheet_SetMode", "CL_SetM_BERDisp", 1, 0},               // P25, LMR
+        {"GI_Sheet_ScanComm", "CL_ScanComm_AutoChCall_PmrOnly", 2, 0},  // PMR, LMR
+        {"GI_Sheet_Common", "CL_Comm_Tot_Dtmf_ID_Out", 0, 2},        // LMR, PMR
+        {"GI_Sheet_Common", "CL_Comm_Tot_ID_Out", 2, 0},             // PMR, LMR
+        {"GI_Sheet_Common", "CL_Comm_TRDataOut", 7, 6},              // BIIS PMR, PMR
+    };
+    const auto binds = [&](int kind, const std::string& link, CellId id) {
+        settings.modelType = kind;
+        indMain controller(settings, events);
+        controller.OpenSheetRef(link);
+        cuiSheet& sheet = *controller.Sheet()->grid;
+        for (std::int32_t row = 0; row < sheet.RowCount(); ++row) {
+            for (std::int32_t col = 0; col < sheet.ColCount(); ++col) {
+                if (sheet.CellAt(col, row).key.id == id) return true;
+            }
+        }
+        return false;
+    };
+    for (const Case& c : cases) {
+        const std::string link = std::string("[St_Common]") + c.sheet;
+        EXPECT_TRUE(binds(c.with, link, CellIdFromName(c.cell))) << c.cell << " kind " << c.with;
+        EXPECT_FALSE(binds(c.without, link, CellIdFromName(c.cell))) << c.cell << " kind " << c.without;
     }
 }
 

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -45,7 +46,7 @@ protected:
         r.editText = std::move(text);
         r.picked = picked;
         r.sheet = &sheet;
-        ProcessCell(context, r);
+        lastResult = ProcessCell(context, r);
         return r;
     }
     std::uint8_t At(std::int32_t address) const { return context.image.GetByte(address); }
@@ -58,6 +59,7 @@ protected:
     testsupport::RecordingContext context;  // a mobile LMR model
     ListSheet sheet;
     cmcCellObj cell;
+    CellResult lastResult = CellResult::None;
 };
 
 // One row per editor kind: the byte's neighbours are set so that a write of the whole byte
@@ -109,6 +111,22 @@ TEST_F(SettingsCellsTest, AStepRewritesOnlyTheFieldsBits) {
         {"CL_KDisp_LED_LP1", 0x16903, {0x9D}, "Red", "Orange", {0xDD}},
         {"CL_KDisp_PwrSW", 0x16903, {0x05}, "Hold 1 s", "Hold 2 s", {0x09}},
         {"CL_KDisp_RfPoBatt", 0x16904, {0xFE}, "Off", "On", {0xFF}},
+        // Emergency, scrambler and man-down settings: a two-bit list in bits 0-1 of the
+        // options byte, a timer, a wrapping count.
+        {"CL_Comm_EmerIn", 0x1693F, {0xA5}, "Key", "External", {0xA6}},
+        {"CL_Comm_ManDown_TS2", 0x16949, {30}, " 30.0", " 31.0", {31}},
+        {"CL_Comm_Scrm_GroupCode", 0x16945, {255}, "255", "0", {0}},
+        // The time-out reset is a count 0..15 shown with three zeros, not a timer.
+        {"CL_Comm_Tot_Reset", 0x1691E, {15}, " 15.000", "  0.000", {0}},
+        // Extended settings: one bit of the options byte after the user tone.
+        {"CL_Exp_DtcsInv_Rx", 0x168D8, {0x81}, "Off", "On", {0xC1}},
+        {"CL_Exp_EpttFtsw_S", 0x168E2, {0xF3}, "PTT", "Monitor", {0xF7}},
+        // Factory settings in the EEPROM header: a list, a timer in milliseconds, and the
+        // VCO control as a 16-bit number of tenths shown with four digits.
+        {"CL_Maker_MchPitch", 0x19, {0xFF}, "6.25 kHz", "2.5 kHz", {0xFC}},
+        {"CL_Maker_Sql_SigDetTimer", 0x1B, {25}, "  0.025", "  0.026", {26}},
+        {"CL_Maker_VcoControl", 0x29, {0x1F, 0x3F}, "799.9000", "  0.0000", {0x00, 0x00}},
+        {"CL_Maker_Digital_RxPolar", 0x18, {0x2F}, "Normal", "Reverse", {0x3F}},
     };
     for (const Case& c : cases) {
         context.image.Fill(0x5A);
@@ -144,6 +162,41 @@ TEST_F(SettingsCellsTest, TypedMskDelaysAreStoredInHundredths) {
         EXPECT_NE(r.changeFlags & kChangeImage, 0u) << c.id << " " << c.typed;
         EXPECT_EQ(At(c.address - 1), 0x77) << c.id;
         EXPECT_EQ(At(c.address + 1), 0x77) << c.id;
+    }
+}
+
+// The user CTCSS tone is typed, so Space opens the editor instead of stepping through
+// tenths of a hertz; Backspace still steps, and a typed tone is clamped to 60.0..300.0.
+TEST_F(SettingsCellsTest, TheUserCtcssToneOpensItsEditorOnSpace) {
+    Set(0x168D5, 0x77), Set(0x168D6, 0x03), Set(0x168D7, 0x75), Set(0x168D8, 0x77);  // 88.5 Hz
+    cmcCellCapsule r = Run("CL_Exp_UserCtcss", CellMode::Action, cellkey::kSpace);
+    EXPECT_EQ(lastResult, CellResult::StartEdit);
+    EXPECT_EQ(r.changeFlags & kChangeImage, 0u);
+    EXPECT_EQ(At(0x168D6), 0x03);
+    EXPECT_EQ(At(0x168D7), 0x75);
+
+    r = Run("CL_Exp_UserCtcss", CellMode::Action, cellkey::kBackspace);
+    EXPECT_EQ(r.displayText, " 88.4");
+    EXPECT_EQ(At(0x168D7), 0x74);
+
+    struct Case {
+        const char* typed;
+        std::uint8_t high, low;
+    };
+    for (const Case& c : {Case{"123.4", 0x04, 0xD2}, Case{"20", 0x02, 0x58}, Case{"310", 0x0B, 0xB8}}) {
+        Run("CL_Exp_UserCtcss", CellMode::SetText, 0, c.typed);
+        EXPECT_EQ(At(0x168D6), c.high) << c.typed;
+        EXPECT_EQ(At(0x168D7), c.low) << c.typed;
+        EXPECT_EQ(At(0x168D5), 0x77);
+        EXPECT_EQ(At(0x168D8), 0x77);
+    }
+}
+
+// A typed time-out reset count is a whole number clamped to 0..15.
+TEST_F(SettingsCellsTest, TheTimeOutResetCountIsClampedToFifteen) {
+    for (const auto& [typed, stored] : {std::pair{"7", 7}, std::pair{"40", 15}, std::pair{"2.6", 3}}) {
+        Run("CL_Comm_Tot_Reset", CellMode::SetText, 0, typed);
+        EXPECT_EQ(At(0x1691E), stored) << typed;
     }
 }
 
