@@ -178,7 +178,7 @@ TEST_F(DigitalCellsTest, TheOptionsRewriteOnlyTheirOwnBits) {
          "1193046",
          "255",
          {{kOptions + 1, 0x00}, {kOptions + 2, 0x00}, {kOptions + 3, 0xFF}}},
-        {"CT_DIG_Op.CL_Digi_Config_Emer_Tans", " 30.0", "60", {{kOptions + 4, 60}}},
+        {"CT_DIG_Op.CL_Digi_Config_Emer_Tans", " 30.000", "60", {{kOptions + 4, 60}}},
         {"CT_DIG_Op.CL_Digi_Config_SS_Wait", "  2.5", "3.1", {{kOptions + 5, 31}}},
         {"CT_DIG_Op.CL_Digi_Grp_Op_Disp_Mode", "2", "1", {{kOptions + 27, 0x59}}},
         {"CT_DIG_Op.CL_Digi_Grp_Op_Strapped", "Off", nullptr, {{kOptions + 27, 0xDA}}},

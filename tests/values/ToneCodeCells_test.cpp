@@ -134,7 +134,7 @@ TEST_F(ToneCodeCellsTest, CommonSettingsStepInTheirOwnBits) {
     };
     for (const Case& c : {
              Case{"CL_5TRx_LinkATimer", 0x178B5, 25, "  2.5", "  2.6", 26},       // timer, tenths
-             Case{"CL_5TRx_BeepRepeatTimer", 0x178B8, 60, " 60.0", "  0.0", 0},   // scaled 0..60, wraps
+             Case{"CL_5TRx_BeepRepeatTimer", 0x178B8, 60, " 60.000", "  0.000", 0},   // scaled 0..60, wraps
              Case{"CL_2T_NotoneTimer", 0x17A50, 10, "  0.10", "  0.12", 12},      // scaled, step 2
              Case{"CL_5TTx_DispDigit2", 0x178C1, 0x5E, "E", "*", 0x5F},           // low nibble choice
              Case{"CL_5TTx_PTTCallIna", 0x178C0, 0x80, "Off", "On", 0xC0},        // one bit
