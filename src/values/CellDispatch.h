@@ -48,6 +48,14 @@ consteval std::array<CellRow, N> IndexedRows(const std::array<Entry, N>& table, 
     for (std::size_t i = 0; i < N; ++i) rows[i] = Row(table[i].name, handler, static_cast<std::int32_t>(i));
     return rows;
 }
+// One table from the rows of a table of cells and the rows of a topic's other cells.
+template <std::size_t N, std::size_t M>
+consteval std::array<CellRow, N + M> JoinRows(const std::array<CellRow, N>& first, const CellRow (&second)[M]) {
+    std::array<CellRow, N + M> rows{};
+    for (std::size_t i = 0; i < N; ++i) rows[i] = first[i];
+    for (std::size_t i = 0; i < M; ++i) rows[N + i] = second[i];
+    return rows;
+}
 consteval CellRow FallbackRows(std::string_view first, std::string_view last, CellHandler handler) {
     return {CellIdOf(first), CellIdOf(last), handler, 0, true};
 }

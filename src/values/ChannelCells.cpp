@@ -8,8 +8,8 @@
 #include "values/CellDispatch.h"
 #include "values/ChannelMarks.h"
 #include "values/Editors.h"
-#include "values/RecordCells.h"
 #include "values/KeyCodes.h"
+#include "values/RecordCells.h"
 
 #include <array>
 
@@ -21,7 +21,7 @@ enum class Form : std::uint32_t { Analog = 0, MixedAnalog = 1, MixedDigital = 2,
 
 // What the row's channel is, as the cells' rules need it.
 struct Channel {
-    bool digital;     // no analog signalling on this channel
+    bool digital;      // no analog signalling on this channel
     bool biisDigital;  // a digital channel of a BIIS PMR model
     bool txInhibit;
 };
@@ -31,7 +31,8 @@ Channel ChannelOf(CellContext& c) {
     const int kind = c.ModelKind() & 3;
     const bool biis = kind == 3;
     // A BIIS PMR record says digital in bit 0 of its type field; the others in their form.
-    const bool digital = biis ? (r.get(Fld::Mch_Form) & 1) != 0 : r.get(Fld::Mch_Form) == static_cast<std::uint32_t>(Form::Digital);
+    const bool digital =
+        biis ? (r.get(Fld::Mch_Form) & 1) != 0 : r.get(Fld::Mch_Form) == static_cast<std::uint32_t>(Form::Digital);
     return {digital, biis && digital, r.get(Fld::Mch_TxInh) != 0};
 }
 
@@ -41,10 +42,18 @@ using cells::RowOf;
 // --- Choice cells --------------------------------------------------------------------------
 
 enum class Rule {
-    None, GreyWhenDigital, GreyWhenAnalog, GreyWhenScramblerOff, Moni, Sel, ErrorWhenSet, WarnWhenClear,
+    None,
+    GreyWhenDigital,
+    GreyWhenAnalog,
+    GreyWhenScramblerOff,
+    Moni,
+    Sel,
+    ErrorWhenSet,
+    WarnWhenClear,
 };
 
 struct ChoiceCell {
+    std::string_view name;  // the cell identifier
     Fld field;
     // The list, by channel layout: LMR, LMR P25, PMR, BIIS PMR (one name serves all when
     // the others are empty).
@@ -54,69 +63,77 @@ struct ChoiceCell {
 };
 
 constexpr std::string_view kOnOff = "GI_Sheet_Sel_Misc_OnOff";
+constexpr std::array<std::string_view, 4> kLockoutLists = {
+    "GI_Sheet_Sel_Mch_Lockout_Lmr", "GI_Sheet_Sel_Mch_Lockout_LmrP25", "GI_Sheet_Sel_Mch_Lockout_Pmr",
+    "GI_Sheet_Sel_Mch_Lockout_Pmr"};
 
-constexpr ChoiceCell kChoiceCells[] = {
-    {Fld::Mch_TxInh, {"GI_Sheet_Sel_Mch_CH_TxInh"}},
-    {Fld::Mch_Nar, {"GI_Sheet_Sel_Mch_Nar"}, Rule::GreyWhenDigital},
-    {Fld::Mch_RfPo, {"GI_Sheet_Sel_Mch_RfPwr"}},
-    {Fld::Mch_Lockout,
-     {"GI_Sheet_Sel_Mch_Lockout_Lmr", "GI_Sheet_Sel_Mch_Lockout_LmrP25", "GI_Sheet_Sel_Mch_Lockout_Pmr",
-      "GI_Sheet_Sel_Mch_Lockout_Pmr"}},
-    {Fld::Mch_Moni, {"GI_Sheet_Sel_Mch_Moni"}, Rule::Moni, true},
-    {Fld::Mch_Sel, {"GI_Sheet_Sel_Mch_Sel"}, Rule::Sel, true},
-    {Fld::Mch_Call, {"GI_Sheet_Sel_Mch_Call"}, Rule::ErrorWhenSet, true},
-    {Fld::Mch_PTT, {"GI_Sheet_Sel_Mch_Ptt"}, Rule::ErrorWhenSet, true},
-    {Fld::Mch_CH_Mute, {"GI_Sheet_Sel_Mch_ChMute"}, Rule::WarnWhenClear, true},
-    {Fld::Mch_Tot, {kOnOff}},
-    {Fld::Mch_PwrSave, {kOnOff}},
-    {Fld::Mch_Compander, {kOnOff}, Rule::GreyWhenDigital},
-    {Fld::Mch_Fast_Mute, {kOnOff}, Rule::GreyWhenDigital},
-    {Fld::Mch_Dig_Sig, {kOnOff}, Rule::GreyWhenAnalog},
-    {Fld::Mch_Form, {"GI_Sheet_Sel_Mch_Form"}},
-    {Fld::Mch_Scrm_On, {"GI_Sheet_Sel_Mch_ScrmOn"}, Rule::GreyWhenDigital},
-    {Fld::Mch_Inh, {"GI_Sheet_Sel_Mch_CH_Inh"}},
-    {Fld::Mch_AutoChScan, {kOnOff}},
-    {Fld::Mch_AutoReset,
+constexpr auto kChoiceCells = std::to_array<ChoiceCell>({
+    {"CL_Mch_TxInh", Fld::Mch_TxInh, {"GI_Sheet_Sel_Mch_CH_TxInh"}},
+    {"CL_Mch_Nar", Fld::Mch_Nar, {"GI_Sheet_Sel_Mch_Nar"}, Rule::GreyWhenDigital},
+    {"CL_Mch_RfPo", Fld::Mch_RfPo, {"GI_Sheet_Sel_Mch_RfPwr"}},
+    {"CL_Mch_Lockout", Fld::Mch_Lockout, kLockoutLists},
+    {"CL_Mch_Lockout_Pmr", Fld::Mch_Lockout, kLockoutLists},
+    {"CL_Mch_Moni", Fld::Mch_Moni, {"GI_Sheet_Sel_Mch_Moni"}, Rule::Moni, true},
+    {"CL_Mch_Sel", Fld::Mch_Sel, {"GI_Sheet_Sel_Mch_Sel"}, Rule::Sel, true},
+    {"CL_Mch_Call", Fld::Mch_Call, {"GI_Sheet_Sel_Mch_Call"}, Rule::ErrorWhenSet, true},
+    {"CL_Mch_PTT", Fld::Mch_PTT, {"GI_Sheet_Sel_Mch_Ptt"}, Rule::ErrorWhenSet, true},
+    {"CL_Mch_CH_Mute", Fld::Mch_CH_Mute, {"GI_Sheet_Sel_Mch_ChMute"}, Rule::WarnWhenClear, true},
+    {"CL_Mch_Tot", Fld::Mch_Tot, {kOnOff}},
+    {"CL_Mch_PwrSave", Fld::Mch_PwrSave, {kOnOff}},
+    {"CL_Mch_Compander", Fld::Mch_Compander, {kOnOff}, Rule::GreyWhenDigital},
+    {"CL_Mch_Fast_Mute", Fld::Mch_Fast_Mute, {kOnOff}, Rule::GreyWhenDigital},
+    {"CL_Mch_Dig_Sig", Fld::Mch_Dig_Sig, {kOnOff}, Rule::GreyWhenAnalog},
+    {"CL_Mch_Form", Fld::Mch_Form, {"GI_Sheet_Sel_Mch_Form"}},
+    {"CL_Mch_Scrm_On", Fld::Mch_Scrm_On, {"GI_Sheet_Sel_Mch_ScrmOn"}, Rule::GreyWhenDigital},
+    {"CL_Mch_Inh", Fld::Mch_Inh, {"GI_Sheet_Sel_Mch_CH_Inh"}},
+    {"CL_Mch_AutoChScan", Fld::Mch_AutoChScan, {kOnOff}},
+    {"CL_Mch_AutoReset",
+     Fld::Mch_AutoReset,
      {kOnOff, kOnOff, "GI_Sheet_Sel_Mch_AutoReset_Pmr", "GI_Sheet_Sel_Mch_AutoReset_Pmr"}},
-    {Fld::Mch_2Tone, {"GI_Sheet_Sel_Mch_2Tone"}, Rule::GreyWhenDigital},
-    {Fld::Mch_Log, {"GI_Sheet_Sel_Mch_Log"}},
-    {Fld::Mch_Scan_Inc, {kOnOff}},
-    {Fld::Mch_Scrm_Type, {"GI_Sheet_Sel_Mch_ScrmType"}, Rule::GreyWhenScramblerOff},
-    {Fld::Mch_SQL_Type, {"GI_Sheet_Sel_Mch_SqlType"}, Rule::GreyWhenDigital},
-    {Fld::Mch_Pos, {kOnOff}},
-    {Fld::Mch_RxCNo, {"GI_Sheet_Sel_Mch_RxCNo"}, Rule::GreyWhenDigital},
-    {Fld::Mch_RxCNo2, {"GI_Sheet_Sel_Mch_RxCNo"}, Rule::GreyWhenDigital},
-    {Fld::Mch_Msk_Sig, {kOnOff}, Rule::GreyWhenDigital},
-    {Fld::Mch_Msk_Log, {kOnOff}, Rule::GreyWhenDigital},
-    {Fld::Mch_Msk_SendStatus, {"GI_Sheet_Sel_Mch_MskStatus"}, Rule::GreyWhenDigital},
-    {Fld::Mch_Msk_Rpt, {kOnOff}, Rule::GreyWhenDigital},
-    {Fld::Mch_Msk_Stn, {kOnOff}, Rule::GreyWhenDigital},
-    {Fld::Mch_Msk_RxCNo, {"GI_Sheet_Sel_Mch_MskRxCNo"}, Rule::GreyWhenDigital},
-};
-enum ChoiceIndex : std::int32_t {
-    kTxInh, kNar, kRfPo, kLockout, kMoni, kSel, kCall, kPtt, kChMute, kTot, kPwrSave, kCompander, kFastMute,
-    kDigSig, kForm, kScrmOn, kInh, kAutoChScan, kAutoReset, k2Tone, kLog, kScanInc, kScrmType, kSqlType, kPos,
-    kRxCNo, kRxCNo2, kMskSig, kMskLog, kMskSendStatus, kMskRpt, kMskStn, kMskRxCNo,
-};
+    {"CL_Mch_2Tone", Fld::Mch_2Tone, {"GI_Sheet_Sel_Mch_2Tone"}, Rule::GreyWhenDigital},
+    {"CL_Mch_Log", Fld::Mch_Log, {"GI_Sheet_Sel_Mch_Log"}},
+    {"CL_Mch_Log_Pmr", Fld::Mch_Log, {"GI_Sheet_Sel_Mch_Log"}},
+    {"CL_Mch_Scan_Inc", Fld::Mch_Scan_Inc, {kOnOff}},
+    {"CL_Mch_Scrm_Type", Fld::Mch_Scrm_Type, {"GI_Sheet_Sel_Mch_ScrmType"}, Rule::GreyWhenScramblerOff},
+    {"CL_Mch_SQL_Type", Fld::Mch_SQL_Type, {"GI_Sheet_Sel_Mch_SqlType"}, Rule::GreyWhenDigital},
+    {"CL_Mch_Pos", Fld::Mch_Pos, {kOnOff}},
+    {"CL_Mch_RxCNo", Fld::Mch_RxCNo, {"GI_Sheet_Sel_Mch_RxCNo"}, Rule::GreyWhenDigital},
+    {"CL_Mch_RxCNo2", Fld::Mch_RxCNo2, {"GI_Sheet_Sel_Mch_RxCNo"}, Rule::GreyWhenDigital},
+    {"CL_Mch_Msk_Sig", Fld::Mch_Msk_Sig, {kOnOff}, Rule::GreyWhenDigital},
+    {"CL_Mch_Msk_Log", Fld::Mch_Msk_Log, {kOnOff}, Rule::GreyWhenDigital},
+    {"CL_Mch_Msk_SendStatus", Fld::Mch_Msk_SendStatus, {"GI_Sheet_Sel_Mch_MskStatus"}, Rule::GreyWhenDigital},
+    {"CL_Mch_Msk_Rpt", Fld::Mch_Msk_Rpt, {kOnOff}, Rule::GreyWhenDigital},
+    {"CL_Mch_Msk_Stn", Fld::Mch_Msk_Stn, {kOnOff}, Rule::GreyWhenDigital},
+    {"CL_Mch_Msk_RxCNo", Fld::Mch_Msk_RxCNo, {"GI_Sheet_Sel_Mch_MskRxCNo"}, Rule::GreyWhenDigital},
+});
 
 // Whether a field is drawn grey on this channel.
 bool Greyed(Rule rule, const Channel& ch, const RecordAccessor& record) {
     switch (rule) {
-        case Rule::GreyWhenDigital: return ch.digital;
-        case Rule::GreyWhenAnalog: return !ch.digital;
-        case Rule::GreyWhenScramblerOff: return ch.digital || record.get(Fld::Mch_Scrm_On) == 0;
-        default: return false;
+        case Rule::GreyWhenDigital:
+            return ch.digital;
+        case Rule::GreyWhenAnalog:
+            return !ch.digital;
+        case Rule::GreyWhenScramblerOff:
+            return ch.digital || record.get(Fld::Mch_Scrm_On) == 0;
+        default:
+            return false;
     }
 }
 
 // The marks a value gets on a digital channel of a BIIS PMR model.
 std::uint8_t MarksOf(Rule rule, std::uint32_t value) {
     switch (rule) {
-        case Rule::Moni: return value == 6 || value == 7 ? 0 : kMarkFlagWarning;
-        case Rule::Sel: return value == 1 ? 0 : kMarkFlagError;
-        case Rule::ErrorWhenSet: return value != 0 ? kMarkFlagError : 0;
-        case Rule::WarnWhenClear: return value == 0 ? kMarkFlagWarning : 0;
-        default: return 0;
+        case Rule::Moni:
+            return value == 6 || value == 7 ? 0 : kMarkFlagWarning;
+        case Rule::Sel:
+            return value == 1 ? 0 : kMarkFlagError;
+        case Rule::ErrorWhenSet:
+            return value != 0 ? kMarkFlagError : 0;
+        case Rule::WarnWhenClear:
+            return value == 0 ? kMarkFlagWarning : 0;
+        default:
+            return 0;
     }
 }
 
@@ -124,8 +141,9 @@ CellResult ChoiceField(CellContext& c, cmcCellCapsule& r, std::int32_t index) {
     const ChoiceCell& cell = kChoiceCells[index];
     RecordAccessor& record = c.Records();
     const int layout = c.ModelKind() & 3;
-    const std::string_view list = cell.lists[static_cast<std::size_t>(layout)].empty() ? cell.lists[0]
-                                                                                      : cell.lists[static_cast<std::size_t>(layout)];
+    const std::string_view list = cell.lists[static_cast<std::size_t>(layout)].empty()
+                                      ? cell.lists[0]
+                                      : cell.lists[static_cast<std::size_t>(layout)];
     CellResult result = CellResult::None;
     const std::uint32_t scramblerType = record.get(Fld::Mch_Scrm_Type);
     auto value = static_cast<std::int32_t>(record.get(cell.field));
@@ -340,8 +358,7 @@ CellResult TalkGroup(CellContext& c, cmcCellCapsule& r, std::int32_t) {
 // does not carry. Setting a mark moves it here from the channel that had it (the third
 // also switches its mark on); taking it off leaves it on no channel. The one cell that
 // works on a channel not in use: blank channels may carry marks.
-constexpr std::uint8_t kMarks =
-    RecordAccessor::kFlagMarkA | RecordAccessor::kFlagMarkB | RecordAccessor::kFlagMarkC;
+constexpr std::uint8_t kMarks = RecordAccessor::kFlagMarkA | RecordAccessor::kFlagMarkB | RecordAccessor::kFlagMarkC;
 struct MarkWord {
     std::uint8_t flag;
     std::int32_t address;
@@ -379,7 +396,8 @@ CellResult ChannelNumber(CellContext&, cmcCellCapsule& r, std::int32_t) {
     return CellResult::None;
 }
 
-constexpr CellRow kRows[] = {
+// The cells with a case of their own.
+constexpr CellRow kOwnRows[] = {
     Row("CL_Mch_FreqR", Frequency, 0),
     Row("CL_Mch_FreqT", Frequency, 1),
     Row("CL_Mch_CTone_R", Tone, 0),
@@ -389,41 +407,6 @@ constexpr CellRow kRows[] = {
     Row("CL_Mch_RxNac", Nac, 0),
     Row("CL_Mch_TxNac", Nac, 1),
     Row("CL_Misc_ChNo_1Base", RowNumber),
-    Row("CL_Mch_TxInh", ChoiceField, kTxInh),
-    Row("CL_Mch_Nar", ChoiceField, kNar),
-    Row("CL_Mch_RfPo", ChoiceField, kRfPo),
-    Row("CL_Mch_Lockout", ChoiceField, kLockout),
-    Row("CL_Mch_Lockout_Pmr", ChoiceField, kLockout),
-    Row("CL_Mch_Moni", ChoiceField, kMoni),
-    Row("CL_Mch_Sel", ChoiceField, kSel),
-    Row("CL_Mch_Call", ChoiceField, kCall),
-    Row("CL_Mch_PTT", ChoiceField, kPtt),
-    Row("CL_Mch_CH_Mute", ChoiceField, kChMute),
-    Row("CL_Mch_Tot", ChoiceField, kTot),
-    Row("CL_Mch_PwrSave", ChoiceField, kPwrSave),
-    Row("CL_Mch_Compander", ChoiceField, kCompander),
-    Row("CL_Mch_Fast_Mute", ChoiceField, kFastMute),
-    Row("CL_Mch_Dig_Sig", ChoiceField, kDigSig),
-    Row("CL_Mch_Form", ChoiceField, kForm),
-    Row("CL_Mch_Scrm_On", ChoiceField, kScrmOn),
-    Row("CL_Mch_Inh", ChoiceField, kInh),
-    Row("CL_Mch_AutoChScan", ChoiceField, kAutoChScan),
-    Row("CL_Mch_AutoReset", ChoiceField, kAutoReset),
-    Row("CL_Mch_2Tone", ChoiceField, k2Tone),
-    Row("CL_Mch_Log", ChoiceField, kLog),
-    Row("CL_Mch_Log_Pmr", ChoiceField, kLog),
-    Row("CL_Mch_Scan_Inc", ChoiceField, kScanInc),
-    Row("CL_Mch_Scrm_Type", ChoiceField, kScrmType),
-    Row("CL_Mch_SQL_Type", ChoiceField, kSqlType),
-    Row("CL_Mch_Pos", ChoiceField, kPos),
-    Row("CL_Mch_RxCNo", ChoiceField, kRxCNo),
-    Row("CL_Mch_RxCNo2", ChoiceField, kRxCNo2),
-    Row("CL_Mch_Msk_Sig", ChoiceField, kMskSig),
-    Row("CL_Mch_Msk_Log", ChoiceField, kMskLog),
-    Row("CL_Mch_Msk_SendStatus", ChoiceField, kMskSendStatus),
-    Row("CL_Mch_Msk_Rpt", ChoiceField, kMskRpt),
-    Row("CL_Mch_Msk_Stn", ChoiceField, kMskStn),
-    Row("CL_Mch_Msk_RxCNo", ChoiceField, kMskRxCNo),
     Row("CL_Mch_Scrm_Code", ScramblerCode),
     Row("CL_Mch_Rpt_C", TrunkingByte, 0),
     Row("CL_Mch_Rpt_L", TrunkingByte, 1),
@@ -437,10 +420,13 @@ constexpr CellRow kRows[] = {
     Row("CL_Mch_Atr", ChannelMarks),
     Row("CL_Mch_No", ChannelNumber),
 };
+constexpr auto kRows = JoinRows(IndexedRows(kChoiceCells, ChoiceField), kOwnRows);
 
 }  // namespace
 
-std::span<const CellRow> ChannelCellRows() { return kRows; }
+std::span<const CellRow> ChannelCellRows() {
+    return kRows;
+}
 
 std::uint8_t ChannelValueMarks(CellContext& c, CellId id, std::uint32_t value) {
     if (!ChannelOf(c).biisDigital) return 0;
