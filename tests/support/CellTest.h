@@ -24,6 +24,7 @@ struct CellCall {
     std::string text;
     std::uint32_t index = 0;
     const cmcCellCapsule* linked = nullptr;
+    const cmcCellObj* picked = nullptr;
     CellSheetServices* sheet = nullptr;
 };
 
@@ -42,6 +43,7 @@ protected:
         r.editText = std::move(call.text);
         r.index = call.index;
         r.linked = call.linked;
+        r.picked = call.picked;
         r.sheet = call.sheet;
         lastResult = ProcessCell(context, r);
         return r;

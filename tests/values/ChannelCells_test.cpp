@@ -4,7 +4,7 @@
 #include "overlay/cmcCellObj.h"
 #include "overlay/cmcFCache.h"
 #include "overlay/cmcGTex.h"
-#include "support/SheetSupport.h"
+#include "support/CellTest.h"
 #include "values/KeyCodes.h"
 #include "values/ProcessCell.h"
 
@@ -22,10 +22,9 @@ struct BankSheet : CellSheetServices {
     std::optional<RecordRange> RecordRows() const override { return rows; }
 };
 
-class ChannelCellsTest : public ::testing::Test {
+class ChannelCellsTest : public testsupport::CellTest {
 protected:
     ChannelCellsTest() {
-        EXPECT_TRUE(AttachProductOverlay(product));
         // Channel 9: 146.52 MHz both ways, transmit inhibited.
         context.records.load(1, 9);
         context.records.set(Fld::Mch_FreqR, 146'520'000);
@@ -37,25 +36,11 @@ protected:
 
     cmcCellCapsule Run(const std::string& id, std::int32_t channel, CellMode mode = CellMode::Draw, std::int32_t key = 0,
                        std::string text = {}) {
-        cell = cmcCellObj{};
-        ParseCell(cell, "{(%CT_Mch." + id + "[" + std::to_string(channel) + "])}", nullptr, nullptr);
-        cmcCellCapsule r;
-        r.cell = &cell;
-        r.mode = mode;
-        r.key = key;
-        r.editText = std::move(text);
-        r.sheet = &sheet;
-        ProcessCell(context, r);
-        return r;
+        return Evaluate("CT_Mch." + id + "[" + std::to_string(channel) + "]",
+                        {.mode = mode, .key = key, .text = std::move(text), .sheet = &sheet});
     }
 
-    cmcGTex product;
-    ScopedGTex useProduct{product};
-    cmcFCache cache;
-    ScopedFCache useCache{cache};
-    testsupport::RecordingContext context;
     BankSheet sheet;
-    cmcCellObj cell;
 };
 
 TEST_F(ChannelCellsTest, CellsShowTheirChannelsFields) {

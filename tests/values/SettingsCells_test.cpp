@@ -5,7 +5,7 @@
 #include "overlay/cmcFCache.h"
 #include "overlay/cmcGTex.h"
 #include "support/OverlayFragment.h"
-#include "support/SheetSupport.h"
+#include "support/CellTest.h"
 #include "values/KeyCodes.h"
 #include "values/ProcessCell.h"
 
@@ -31,35 +31,18 @@ struct ListSheet : CellSheetServices {
     }
 };
 
-class SettingsCellsTest : public ::testing::Test {
+class SettingsCellsTest : public testsupport::CellTest {
 protected:
-    SettingsCellsTest() { EXPECT_TRUE(AttachProductOverlay(product)); }
-
+    // A mobile LMR model.
     cmcCellCapsule Run(const std::string& id, CellMode mode = CellMode::Draw, std::int32_t key = 0,
                        std::string text = {}, const cmcCellObj* picked = nullptr) {
-        cell = cmcCellObj{};
-        ParseCell(cell, "{(%CT_Null." + id + ")}", nullptr, nullptr);
-        cmcCellCapsule r;
-        r.cell = &cell;
-        r.mode = mode;
-        r.key = key;
-        r.editText = std::move(text);
-        r.picked = picked;
-        r.sheet = &sheet;
-        lastResult = ProcessCell(context, r);
-        return r;
+        return Evaluate("CT_Null." + id,
+                        {.mode = mode, .key = key, .text = std::move(text), .picked = picked, .sheet = &sheet});
     }
     std::uint8_t At(std::int32_t address) const { return context.image.GetByte(address); }
     void Set(std::int32_t address, std::uint8_t value) { context.image.SetByte(address, value); }
 
-    cmcGTex product;
-    ScopedGTex useProduct{product};
-    cmcFCache cache;
-    ScopedFCache useCache{cache};
-    testsupport::RecordingContext context;  // a mobile LMR model
     ListSheet sheet;
-    cmcCellObj cell;
-    CellResult lastResult = CellResult::None;
 };
 
 // One row per editor kind: the byte's neighbours are set so that a write of the whole byte
