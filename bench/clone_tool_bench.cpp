@@ -28,6 +28,9 @@ namespace {
 
 const std::string kBin = TRELVIX_BIN_DIR;
 const std::string kFile = kBin + "/Init_LMR_Mob.tdf";
+// A write needs a programmed channel (the tool refuses an image without one): the
+// demonstration radio's twelve.
+const std::string kWriteFile = kBin + "/Demo_LMR_Mob.tdf";
 
 pid_t spawn(const std::vector<std::string>& args, int* out) {
     std::vector<std::string> all = args;
@@ -123,7 +126,7 @@ void BM_CloneToolWritePaced38400(benchmark::State& state) {
     // The ranges the write covers, prepared exactly as the tool prepares them.
     FamilyRules rules;
     DocumentService documents(rules);
-    LoadResult loaded = documents.Load(kFile, cmcEeprom(cmcEeprom::kImageSize));
+    LoadResult loaded = documents.Load(kWriteFile, cmcEeprom(cmcEeprom::kImageSize));
     cmcEeprom initial(cmcEeprom::kImageSize);
     if (!loaded.ok() || documents.ReadInitialImage(kFile, initial) != 0) {
         state.SkipWithError("cannot load the data file");
@@ -144,7 +147,7 @@ void BM_CloneToolWritePaced38400(benchmark::State& state) {
     }
     for (auto _ : state) {
         double seconds = 0;
-        const int status = runClone({"write", "--port", sim.device, "--in", kFile, "--high-speed", "--yes"}, seconds);
+        const int status = runClone({"write", "--port", sim.device, "--in", kWriteFile, "--high-speed", "--yes"}, seconds);
         // The request and its ready byte, the data frames, a ready byte per 128 bytes, the
         // end frame and the acknowledgement.
         report(state, status, seconds, 10 + 1 + dataFrameBytes(ranges) + length / 128 + 17 + 7);
