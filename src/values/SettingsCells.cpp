@@ -689,7 +689,7 @@ std::vector<std::int32_t> settings::BytesOf(CellId id) {
     for (std::size_t i = 0; i < kRows.size(); ++i) {
         if (kRows[i].first != id) continue;
         const SettingCell& cell = kCells[i];
-        for (int i = 0; i < cell.field.bytes; ++i) bytes.push_back(cell.field.address + i);
+        for (int b = 0; b < cell.field.bytes; ++b) bytes.push_back(cell.field.address + b);
         if (cell.edit == Edit::KeyFunction) bytes.push_back(settings::kKeyOptions);
     }
     return bytes;
