@@ -319,15 +319,7 @@ CellResult UnitId(CellContext& c, cmcCellCapsule& r, std::int32_t decimal) {
     const std::uint32_t held = record.get(Fld::Mch_Unit);
     std::uint32_t value = held & 0xFFFFFF;
     CellResult result = CellResult::None;
-    bool changed = false;
-    if (decimal) {
-        auto number = static_cast<std::int32_t>(value);
-        changed = editors::EditPaddedNumber(r, result, number, 8, 0, 0xFFFFFF, true);
-        value = static_cast<std::uint32_t>(number);
-    } else {
-        changed = editors::EditHexDigits(r, result, value, 6, true);
-    }
-    if (changed) {
+    if (editors::EditIdentifier(r, result, value, {6, 8, 0xFFFFFF, decimal != 0})) {
         record.set(Fld::Mch_Unit, (held & 0xFF000000u) | (value & 0xFFFFFF));
         Store(c, r);
     }

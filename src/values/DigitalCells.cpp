@@ -41,16 +41,8 @@ CellResult Identifier(CellContext& c, cmcCellCapsule& r, const IdTable& table, I
     const bool blank = record.get(table.field) == table.blank;
     std::uint32_t value = blank ? 0 : record.get(table.field) & table.highest;
     CellResult result = CellResult::None;
-    bool changed = false;
-    if (form == IdForm::Hex) {
-        changed = editors::EditHexDigits(r, result, value, table.hexDigits, true);
-    } else {
-        auto number = static_cast<std::int32_t>(value);
-        changed = editors::EditPaddedNumber(r, result, number, table.decimalDigits, 0,
-                                            static_cast<std::int32_t>(table.highest), true);
-        value = static_cast<std::uint32_t>(number);
-    }
-    if (changed) {
+    if (editors::EditIdentifier(r, result, value,
+                                {table.hexDigits, table.decimalDigits, table.highest, form == IdForm::Decimal})) {
         // A talk group's blank mark fits in its 16 bits; a unit's does not fit in 24.
         record.set(table.field, value & table.highest);
         Store(c, r);
@@ -84,15 +76,7 @@ CellResult OwnUnit(CellContext& c, cmcCellCapsule& r, std::int32_t address, IdFo
     const settings::Field field{address, 3, 0, 24, false};
     auto value = static_cast<std::uint32_t>(settings::ReadField(c.Image(), field));
     CellResult result = CellResult::None;
-    bool changed = false;
-    if (form == IdForm::Hex) {
-        changed = editors::EditHexDigits(r, result, value, 6, true);
-    } else {
-        auto number = static_cast<std::int32_t>(value);
-        changed = editors::EditPaddedNumber(r, result, number, 8, 0, 0xFFFFFF, true);
-        value = static_cast<std::uint32_t>(number);
-    }
-    if (changed) {
+    if (editors::EditIdentifier(r, result, value, {6, 8, 0xFFFFFF, form == IdForm::Decimal})) {
         settings::WriteField(c.Image(), field, value);
         r.changeFlags |= kChangeImage;
     }

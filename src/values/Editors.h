@@ -96,6 +96,15 @@ bool EditName(cmcCellCapsule& request, CellResult& result, std::string& name, st
 bool EditDigits(cmcCellCapsule& request, CellResult& result, std::span<std::uint8_t> digits, bool hex);
 // An integer shown as `digits` nibbles, most significant first.
 bool EditHexDigits(cmcCellCapsule& request, CellResult& result, std::uint32_t& value, int digits, bool hex);
+// A radio or talk-group identifier in one of its two views: `hexDigits` hexadecimal
+// digits, or a decimal number 0..highest padded to `decimalDigits`.
+struct IdentifierView {
+    int hexDigits;
+    int decimalDigits;
+    std::uint32_t highest;
+    bool decimal;
+};
+bool EditIdentifier(cmcCellCapsule& request, CellResult& result, std::uint32_t& value, const IdentifierView& view);
 // Up to `maxDigits` DTMF digits packed two per byte (high nibble first), with a length byte.
 bool EditDtmf(cmcCellCapsule& request, CellResult& result, std::span<std::uint8_t> packed, std::uint8_t& length,
               int maxDigits);

@@ -120,6 +120,16 @@ bool EditHexDigits(cmcCellCapsule& r, CellResult& result, std::uint32_t& value, 
     return true;
 }
 
+bool EditIdentifier(cmcCellCapsule& r, CellResult& result, std::uint32_t& value, const IdentifierView& view) {
+    if (!view.decimal) return EditHexDigits(r, result, value, view.hexDigits, true);
+    auto number = static_cast<std::int32_t>(value);
+    if (!EditPaddedNumber(r, result, number, view.decimalDigits, 0, static_cast<std::int32_t>(view.highest), true)) {
+        return false;
+    }
+    value = static_cast<std::uint32_t>(number);
+    return true;
+}
+
 bool EditDtmf(cmcCellCapsule& r, CellResult& result, std::span<std::uint8_t> packed, std::uint8_t& length,
               int maxDigits) {
     const int m = std::clamp(maxDigits, 0, static_cast<int>(packed.size() * 2));
