@@ -164,12 +164,7 @@ SheetWindow::SheetWindow(QWidget* owner, std::function<void()> update, CloseQuer
     auto* inner = new QVBoxLayout(sunken);
     inner->setContentsMargins(2, 2, 2, 2);
     inner->setSpacing(0);
-    title_ = new QLabel(sunken);
-    title_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    title_->setLineWidth(2);
-    title_->setTextFormat(Qt::PlainText);
-    title_->setAutoFillBackground(true);
-    title_->hide();
+    title_ = cuiGrid::makeTitle(sunken);
     grid_ = new cuiGrid(sunken);
     inner->addWidget(title_);
     inner->addWidget(grid_, 1);

@@ -109,13 +109,7 @@ TForm1::TForm1(MainEvents& events, QWidget* parent)
     rightLayout->setContentsMargins(0, 0, 0, 0);
     rightLayout->setSpacing(0);
     // The sheet's title line above its grid, shown when the sheet has a title.
-    sheetTitle_ = new QLabel(rightPanel_);
-    sheetTitle_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    sheetTitle_->setLineWidth(2);
-    sheetTitle_->setTextFormat(Qt::PlainText);
-    sheetTitle_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    sheetTitle_->setAutoFillBackground(true);
-    sheetTitle_->hide();
+    sheetTitle_ = cuiGrid::makeTitle(rightPanel_);
     grid_ = new cuiGrid(rightPanel_);
     grid_->setMarkImages(treeImages_);
     connect(grid_, &cuiGrid::titleChanged, this, [this] { showSheetTitle(); });

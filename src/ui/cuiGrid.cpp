@@ -170,6 +170,17 @@ bool cuiGrid::ShowChoiceList(cuiSheet& list, std::int32_t col, std::int32_t row)
     return true;
 }
 
+QLabel* cuiGrid::makeTitle(QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setLineWidth(2);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setAutoFillBackground(true);
+    label->hide();
+    return label;
+}
+
 void cuiGrid::showTitle(QLabel& label, const cuiSheet* sheet) {
     const std::string title = sheet ? sheet->Title() : std::string{};
     label.setVisible(!title.empty());

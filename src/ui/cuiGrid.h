@@ -46,6 +46,9 @@ public:
     // first), and the grid inside it.
     QWidget* choicePopup() const;
     cuiGrid* choiceGrid() const;
+    // A sheet's title line: a sunken label above the grid, hidden until a sheet with a title
+    // is shown in it.
+    static QLabel* makeTitle(QWidget* parent);
     // Shows a sheet's title line in `label` (hidden when the sheet has none).
     static void showTitle(QLabel& label, const cuiSheet* sheet);
 
