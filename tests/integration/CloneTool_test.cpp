@@ -113,11 +113,7 @@ TEST(CloneToolTest, AHandheldFileIsNotWrittenToAMobileRadio) {
     EXPECT_EQ(run.err, GTex().GetBlock("GI_Mess_CloneErr2781_Head") + "\n");
     EXPECT_EQ(sim.terminate(), 0);
     EXPECT_FALSE(std::filesystem::exists(dir.file("radio.tdf")));
-    const std::vector<std::string> frames = traceLines(trace);
-    EXPECT_EQ(std::count(frames.begin(), frames.end(), "E0"), 1) << "one identification";
-    for (const std::string& frame : frames) {
-        EXPECT_TRUE(frame == "E0" || frame.rfind("E8 ", 0) == 0) << "only the identification and its speed: " << frame;
-    }
+    testsupport::ExpectOnlyOneIdentification(trace);
 }
 
 // The radio holds the copy prepared for it, with the two-tone windows for its revision

@@ -154,11 +154,7 @@ TEST_F(ControllerCloneTest, AHandheldKindIsNotWrittenToAMobileRadio) {
     EXPECT_EQ(dialogs.dialogs.messages.front().icon, platform::DlgIcon::Error);
     EXPECT_EQ(sim.terminate(), 0);
     EXPECT_FALSE(std::filesystem::exists(dir.file("radio.tdf")));
-    const std::vector<std::string> frames = traceLines(trace);
-    EXPECT_EQ(std::count(frames.begin(), frames.end(), "E0"), 1) << "one identification";
-    for (const std::string& frame : frames) {
-        EXPECT_TRUE(frame == "E0" || frame.rfind("E8 ", 0) == 0) << "only the identification and its speed: " << frame;
-    }
+    testsupport::ExpectOnlyOneIdentification(trace);
 }
 
 // The radio holds the copy prepared for it: the windows of the two-tone codes for its

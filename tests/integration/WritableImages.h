@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -130,6 +131,16 @@ inline std::vector<std::string> traceLines(const std::string& path) {
     std::ifstream in(path);
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
+}
+
+// A write refused after the radio identified itself: the radio heard one identification
+// and the speed setting around it, and nothing else.
+inline void ExpectOnlyOneIdentification(const std::string& tracePath) {
+    const std::vector<std::string> frames = traceLines(tracePath);
+    EXPECT_EQ(std::count(frames.begin(), frames.end(), "E0"), 1) << "one identification";
+    for (const std::string& frame : frames) {
+        EXPECT_TRUE(frame == "E0" || frame.rfind("E8 ", 0) == 0) << "only the identification and its speed: " << frame;
+    }
 }
 
 }  // namespace testsupport
